@@ -1,0 +1,218 @@
+// Device contexts: GDI drawing onto an image (a window's backing image, a memory bitmap).
+// Coordinates are whole pixels; rectangles leave out their right and bottom edge, lines
+// their last point, as GDI does.
+//
+// A DC holds no QPainter between calls: shapes, thin lines and blits write the image's pixels
+// directly, and text and wide pens open a painter on the image for the one call only. So any
+// number of DCs may share an image, and the image's owner may copy or resize it at any time;
+// the one rule is that nobody else keeps a QPainter active on an image while a DC draws text
+// into it (the DC's painter could not begin).
+#pragma once
+
+#include "Gdi.h"
+#include "Geometry.h"
+#include "String.h"
+#include "TextCache.h"
+
+#include <QImage>
+#include <QPainter>
+#include <vector>
+
+class CWnd;
+
+// Stock objects for SelectStockObject (NULL_PEN and NULL_BRUSH are in afxtypes.h).
+#ifndef WHITE_BRUSH
+#define WHITE_BRUSH 0
+#define BLACK_BRUSH 4
+#define WHITE_PEN 6
+#define BLACK_PEN 7
+#define SYSTEM_FONT 13
+#define DEFAULT_GUI_FONT 17
+#endif
+// Stretch modes; HALFTONE averages the pixels a reduction drops.
+#ifndef HALFTONE
+#define BLACKONWHITE 1
+#define WHITEONBLACK 2
+#define COLORONCOLOR 3
+#define HALFTONE 4
+#endif
+// GetDeviceCaps indexes a screen or memory DC answers.
+#ifndef LOGPIXELSX
+#define HORZRES 8
+#define VERTRES 10
+#define BITSPIXEL 12
+#define PLANES 14
+#define LOGPIXELSX 88
+#define LOGPIXELSY 90
+#endif
+#ifndef BLACKNESS
+#define BLACKNESS 0x00000042
+#define WHITENESS 0x00FF0062
+#endif
+#ifndef CLR_INVALID
+#define CLR_INVALID 0xFFFFFFFF
+#endif
+
+class CDC {
+public:
+    CDC();
+    virtual ~CDC();
+    CDC(const CDC&) = delete;
+    CDC& operator=(const CDC&) = delete;
+
+    // A memory DC draws into the bitmap selected into it.
+    BOOL CreateCompatibleDC(CDC* pDC);
+    BOOL DeleteDC();
+    BOOL IsValid() const { return m_pTarget != nullptr; }
+
+    CPen* SelectObject(CPen* pPen);
+    CBrush* SelectObject(CBrush* pBrush);
+    CFont* SelectObject(CFont* pFont);
+    // Memory DCs only. Returns the bitmap selected before (a stock bitmap without pixels at
+    // first); selecting that one back, or NULL, leaves the DC without surface. The bitmap must
+    // stay alive, and keep its image, while it is selected.
+    CBitmap* SelectObject(CBitmap* pBitmap);
+    CGdiObject* SelectStockObject(int nIndex);   // NULL_PEN, NULL_BRUSH, BLACK_PEN ...
+    CFont* GetCurrentFont() const;   // the default font when none was selected
+    CPen* GetCurrentPen() const { return m_state.pPen; }
+    CBrush* GetCurrentBrush() const { return m_state.pBrush; }
+    // Drawing uses what an object held when it was selected, so a pen, brush or font that is
+    // destroyed while selected does no harm until it is asked for again.
+
+    int SaveDC();
+    BOOL RestoreDC(int nSavedDC);   // -1: the most recent
+
+    COLORREF SetTextColor(COLORREF cr);
+    COLORREF GetTextColor() const { return m_state.crText; }
+    COLORREF SetBkColor(COLORREF cr);
+    COLORREF GetBkColor() const { return m_state.crBk; }
+    int SetBkMode(int nMode);
+    int GetBkMode() const { return m_state.nBkMode; }
+    int SetROP2(int nDrawMode);   // R2_COPYPEN, R2_NOT
+    int GetROP2() const { return m_state.nRop2; }
+    int SetStretchBltMode(int nStretchMode);
+    int GetStretchBltMode() const { return m_state.nStretchMode; }
+
+    CPoint SetWindowOrg(int x, int y);
+    CPoint SetWindowOrg(POINT p) { return SetWindowOrg(p.x, p.y); }
+    CPoint GetWindowOrg() const { return m_state.ptOrg; }
+    CPoint GetCurrentPosition() const { return m_state.ptCurrent; }
+
+    // The clip box in logical coordinates; ERROR when the DC has no surface, NULLREGION when
+    // nothing can be drawn, else SIMPLEREGION.
+    int GetClipBox(LPRECT lpRect) const;
+    // Limits drawing to a rectangle (device coordinates); used by paint DCs.
+    void SetClipRect(const CRect& rect);
+
+    void FillRect(LPCRECT lpRect, CBrush* pBrush);
+    // Also makes cr the background colour, as the window system does.
+    void FillSolidRect(LPCRECT lpRect, COLORREF cr);
+    void FillSolidRect(int x, int y, int cx, int cy, COLORREF cr);
+    void FrameRect(LPCRECT lpRect, CBrush* pBrush);
+    // One-pixel frame: top and left in clrTopLeft, right and bottom in clrBottomRight.
+    void Draw3dRect(LPCRECT lpRect, COLORREF clrTopLeft, COLORREF clrBottomRight);
+    void Draw3dRect(int x, int y, int cx, int cy, COLORREF clrTopLeft, COLORREF clrBottomRight);
+    BOOL DrawEdge(LPRECT lpRect, UINT nEdge, UINT nFlags);
+    void InvertRect(LPCRECT lpRect);
+    BOOL PatBlt(int x, int y, int nWidth, int nHeight, DWORD dwRop);   // PATCOPY, DSTINVERT
+    BOOL Rectangle(int x1, int y1, int x2, int y2);
+    BOOL Rectangle(LPCRECT lpRect) { return Rectangle(lpRect->left, lpRect->top, lpRect->right, lpRect->bottom); }
+    COLORREF GetPixel(int x, int y) const;   // CLR_INVALID outside the clip box
+    COLORREF SetPixel(int x, int y, COLORREF cr);
+
+    CPoint MoveTo(int x, int y);
+    CPoint MoveTo(POINT p) { return MoveTo(p.x, p.y); }
+    BOOL LineTo(int x, int y);
+    BOOL LineTo(POINT p) { return LineTo(p.x, p.y); }
+
+    // nCount -1 means up to the terminating NUL. Returns the text height.
+    int DrawText(LPCTSTR lpszString, int nCount, LPRECT lpRect, UINT nFormat);
+    int DrawText(const CString& str, LPRECT lpRect, UINT nFormat);
+    BOOL TextOut(int x, int y, LPCTSTR lpszString, int nCount);
+    BOOL TextOut(int x, int y, const CString& str);
+    CSize GetTextExtent(LPCTSTR lpszString, int nCount) const;
+    CSize GetTextExtent(const CString& str) const;
+    BOOL GetTextMetrics(TEXTMETRIC* lpMetrics) const;
+
+    BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop);
+    // SRCCOPY only; the stretch mode decides between averaging (HALFTONE) and dropping pixels.
+    virtual BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc,
+                            int ySrc, int nSrcWidth, int nSrcHeight, DWORD dwRop);
+    // HORZRES, VERTRES, BITSPIXEL, PLANES, LOGPIXELSX, LOGPIXELSY.
+    virtual int GetDeviceCaps(int nIndex) const;
+
+    // The image this DC draws into (NULL for a DC without surface).
+    QImage* GetImage() const { return m_pTarget; }
+
+protected:
+    // Draw into an image; rectClip (device coordinates) limits all drawing.
+    void AttachImage(QImage* pImage, const CRect& rectClip);
+    void DetachImage();
+
+private:
+    struct State {
+        CPen* pPen = nullptr;
+        CBrush* pBrush = nullptr;
+        CFont* pFont = nullptr;   // NULL: the default font
+        CPen pen;                 // what the selected objects held
+        CBrush brush;
+        CTextCache::FontPtr pFontInfo;   // NULL: the default font
+        LONG nFontWeight = FW_NORMAL;
+        COLORREF crText = 0;
+        COLORREF crBk = RGB(255, 255, 255);
+        int nBkMode = OPAQUE;
+        int nRop2 = R2_COPYPEN;
+        int nStretchMode = BLACKONWHITE;
+        CPoint ptOrg;
+        CPoint ptCurrent;
+    };
+    struct TextLine;
+
+    CTextCache::FontPtr CurrentFont() const;
+    void ResetState();
+    QRect ToDevice(int l, int t, int r, int b) const;
+    QRect DeviceClip() const;
+    void FillDevice(const QRect& rect, COLORREF cr);
+    void InvertDevice(const QRect& rect);
+    void HorzLine(int x1, int x2, int y, COLORREF cr, bool bInvert);   // device, x2 excluded
+    void VertLine(int x, int y1, int y2, COLORREF cr, bool bInvert);   // device, y2 excluded
+    void ThinLine(CPoint ptFrom, CPoint ptTo, COLORREF cr, bool bInvert);
+    void WideLine(CPoint ptFrom, CPoint ptTo, const CPen& pen);
+    void FrameDevice(const QRect& rect, COLORREF crTopLeft, COLORREF crBottomRight, UINT nSides);
+    std::vector<TextLine> LayoutText(const CTextCache::FontInfo& font, const QString& text,
+                                     int nWidth, UINT nFormat) const;
+    void PlaceLines(const CTextCache::FontInfo& font, std::vector<TextLine>& lines, const CRect& rect,
+                    int yTop, UINT nFormat) const;
+    void DrawTextLines(const CTextCache::FontInfo& font, const std::vector<TextLine>& lines,
+                       const QRect& rectClip);
+    QString ToDrawText(LPCTSTR lpszString, int nCount, UINT nFormat) const;
+
+    QImage* m_pTarget = nullptr;
+    CRect m_rectClip;               // device coordinates, within the image
+    BOOL m_bMemoryDC = FALSE;
+    CBitmap* m_pBitmap = nullptr;   // selected bitmap of a memory DC
+    State m_state;
+    std::vector<State> m_saved;
+};
+
+// The DC of a window's client area outside painting (GetDC). Drawing goes to the window's
+// backing image and reaches the screen when the DC is released.
+class CClientDC : public CDC {
+public:
+    explicit CClientDC(CWnd* pWnd);
+    ~CClientDC() override;
+
+protected:
+    CWnd* m_pWnd;
+};
+
+// The DC of a paint handler: clipped to the area being painted.
+class CPaintDC : public CDC {
+public:
+    explicit CPaintDC(CWnd* pWnd);
+    ~CPaintDC() override;
+    CRect m_rcPaint;
+
+protected:
+    CWnd* m_pWnd;
+};

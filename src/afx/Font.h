@@ -1,0 +1,18 @@
+// LOGFONT <-> QFont with the window system's height rules, and the substitution of the
+// Chinese Windows face names by installed fonts.
+#pragma once
+
+#include "afxtypes.h"
+
+#include <QFont>
+#include <QString>
+
+namespace Font {
+// A positive lfHeight is the cell height (ascent + descent), a negative one the em height, in
+// pixels; 0 is a default size. lfWeight, lfItalic, lfUnderline and lfStrikeOut carry over.
+QFont FromLogFont(const LOGFONT& lf);
+// The installed family that draws a face name such as "宋体" or "楷体_GB2312" (CP936 bytes).
+QString SubstituteFace(const char* lpszFaceName);
+// A LOGFONT for a Qt font (face name in CP936, negative pixel height).
+LOGFONT ToLogFont(const QFont& font);
+}

@@ -1,0 +1,70 @@
+// Drawing objects: pens, brushes, fonts and bitmaps. Fonts keep their LOGFONT; the Qt font
+// with the window system's height rules is made from it (Font.h).
+#pragma once
+
+#include "afxtypes.h"
+
+#include <QFont>
+#include <QImage>
+
+class CDC;
+
+class CGdiObject {
+public:
+    virtual ~CGdiObject() = default;
+    BOOL DeleteObject() { BOOL b = m_bValid; m_bValid = FALSE; return b; }
+    BOOL IsValid() const { return m_bValid; }
+
+protected:
+    BOOL m_bValid = FALSE;
+};
+
+class CPen : public CGdiObject {
+public:
+    CPen() = default;
+    CPen(int nPenStyle, int nWidth, COLORREF crColor) { CreatePen(nPenStyle, nWidth, crColor); }
+    BOOL CreatePen(int nPenStyle, int nWidth, COLORREF crColor);
+    int m_nStyle = PS_SOLID;
+    int m_nWidth = 0;   // 0 and 1 both draw one pixel wide
+    COLORREF m_crColor = 0;
+};
+
+class CBrush : public CGdiObject {
+public:
+    CBrush() = default;
+    explicit CBrush(COLORREF crColor) { CreateSolidBrush(crColor); }
+    BOOL CreateSolidBrush(COLORREF crColor);
+    BOOL CreateStockObject(int nIndex);   // NULL_BRUSH
+    BOOL m_bNull = FALSE;
+    COLORREF m_crColor = 0;
+};
+
+class CFont : public CGdiObject {
+public:
+    BOOL CreateFontIndirect(const LOGFONT* lpLogFont);
+    BOOL CreateFont(int nHeight, int nWidth, int nEscapement, int nOrientation, int nWeight,
+                    BYTE bItalic, BYTE bUnderline, BYTE cStrikeOut, BYTE nCharSet,
+                    BYTE nOutPrecision, BYTE nClipPrecision, BYTE nQuality,
+                    BYTE nPitchAndFamily, LPCTSTR lpszFacename);
+    BOOL CreatePointFont(int nPointSize, LPCTSTR lpszFaceName, CDC* pDC = nullptr);
+    int GetLogFont(LOGFONT* pLogFont) const;   // 0 when the font was never created
+    const LOGFONT& LogFont() const { return m_lf; }
+    const QFont& GetQFont() const { return m_font; }
+
+private:
+    LOGFONT m_lf {};
+    QFont m_font;
+};
+typedef CFont* HFONT;
+
+// A device-dependent bitmap: an RGB image that a memory DC draws into.
+class CBitmap : public CGdiObject {
+public:
+    BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
+    BOOL CreateBitmap(int nWidth, int nHeight);
+    QImage& Image() { return m_image; }
+    const QImage& Image() const { return m_image; }
+
+private:
+    QImage m_image;
+};

@@ -1,0 +1,133 @@
+#include "TextCache.h"
+
+#include <QCoreApplication>
+#include <QFontInfo>
+#include <QHash>
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+// Enough for the fonts one screen shows; the oldest font goes first.
+constexpr size_t kMaxFonts = 32;
+// Enough for a screenful of cells in a few fonts; the whole table is dropped when full.
+constexpr qsizetype kMaxTexts = 8192;
+
+struct TextKey {
+    int nFontId;
+    int nElideWidth;   // -1 for a text as it is
+    QString text;
+    bool operator==(const TextKey& k) const
+    {
+        return nFontId == k.nFontId && nElideWidth == k.nElideWidth && text == k.text;
+    }
+};
+
+size_t qHash(const TextKey& key, size_t seed = 0)
+{
+    return ::qHash(key.text, seed) ^ (size_t(key.nFontId) * 0x9E3779B97F4A7C15ull) ^ size_t(key.nElideWidth);
+}
+
+struct TextEntry {
+    int nWidth = 0;
+    bool bPrepared = false;
+    QStaticText prepared;
+    QString elided;
+};
+
+std::vector<CTextCache::FontPtr>& Fonts()
+{
+    static std::vector<CTextCache::FontPtr> fonts;
+    static const bool s_bCleanup = [] {
+        qAddPostRoutine(CTextCache::Clear);
+        return true;
+    }();
+    Q_UNUSED(s_bCleanup);
+    return fonts;
+}
+
+QHash<TextKey, TextEntry>& Texts()
+{
+    static QHash<TextKey, TextEntry> texts;
+    return texts;
+}
+
+TextEntry& Entry(const CTextCache::FontInfo& font, const QString& text, int nElideWidth)
+{
+    QHash<TextKey, TextEntry>& texts = Texts();
+    TextKey key { font.nId, nElideWidth, text };
+    auto it = texts.find(key);
+    if (it != texts.end())
+        return *it;
+    if (texts.size() >= kMaxTexts)
+        texts.clear();
+    TextEntry entry;
+    if (nElideWidth < 0)
+        entry.nWidth = font.metrics.horizontalAdvance(text);
+    else
+        entry.elided = font.metrics.elidedText(text, Qt::ElideRight, nElideWidth);
+    return *texts.insert(std::move(key), std::move(entry));
+}
+
+} // namespace
+
+CTextCache::FontInfo::FontInfo(const QFont& f) : font(f), metrics(f)
+{
+    static int s_nNextId = 0;
+    nId = ++s_nNextId;
+    nAscent = metrics.ascent();
+    nDescent = metrics.descent();
+    nHeight = nAscent + nDescent;
+    nLeading = metrics.leading();
+    nEmPixels = f.pixelSize() > 0 ? f.pixelSize() : QFontInfo(f).pixelSize();
+    nAveCharWidth = metrics.averageCharWidth();
+    nMaxCharWidth = metrics.maxWidth();
+}
+
+CTextCache::FontPtr CTextCache::Font(const QFont& font)
+{
+    std::vector<FontPtr>& fonts = Fonts();
+    // Most recently used first: a paint asks for the same font many times in a row.
+    for (size_t i = 0; i < fonts.size(); ++i) {
+        if (fonts[i]->font == font) {
+            if (i != 0)
+                std::rotate(fonts.begin(), fonts.begin() + (ptrdiff_t)i, fonts.begin() + (ptrdiff_t)i + 1);
+            return fonts.front();
+        }
+    }
+    if (fonts.size() >= kMaxFonts)
+        fonts.pop_back();
+    fonts.insert(fonts.begin(), std::make_shared<const FontInfo>(font));
+    return fonts.front();
+}
+
+int CTextCache::Width(const FontInfo& font, const QString& text)
+{
+    if (text.isEmpty())
+        return 0;
+    return Entry(font, text, -1).nWidth;
+}
+
+QStaticText CTextCache::Prepared(const FontInfo& font, const QString& text)
+{
+    TextEntry& entry = Entry(font, text, -1);
+    if (!entry.bPrepared) {
+        entry.prepared.setText(text);
+        entry.prepared.setTextFormat(Qt::PlainText);
+        entry.prepared.prepare(QTransform(), font.font);
+        entry.bPrepared = true;
+    }
+    return entry.prepared;
+}
+
+QString CTextCache::Elided(const FontInfo& font, const QString& text, int nWidth)
+{
+    return Entry(font, text, std::max(nWidth, 0)).elided;
+}
+
+void CTextCache::Clear()
+{
+    Fonts().clear();
+    Texts().clear();
+}

@@ -1,0 +1,40 @@
+// Fonts and texts measured once and kept: the grid paints the same cell texts in the same few
+// fonts frame after frame, and shaping a text costs far more than finding it again. Used by
+// the DCs only; single-threaded, as all drawing is.
+#pragma once
+
+#include <QFont>
+#include <QFontMetrics>
+#include <QStaticText>
+#include <QString>
+
+#include <memory>
+
+class CTextCache {
+public:
+    struct FontInfo {
+        explicit FontInfo(const QFont& f);
+        QFont font;
+        QFontMetrics metrics;
+        int nId;
+        int nAscent;
+        int nDescent;
+        int nHeight;   // ascent + descent: the text cell
+        int nLeading;
+        int nEmPixels;
+        int nAveCharWidth;
+        int nMaxCharWidth;
+    };
+    using FontPtr = std::shared_ptr<const FontInfo>;
+
+    // The metrics of a font, found by value; a font seen before is not measured again.
+    static FontPtr Font(const QFont& font);
+    // The advance width of a single-line text.
+    static int Width(const FontInfo& font, const QString& text);
+    // The text laid out, ready for QPainter::drawStaticText with the same font.
+    static QStaticText Prepared(const FontInfo& font, const QString& text);
+    // The text cut to at most nWidth pixels, ending in an ellipsis when it had to be cut.
+    static QString Elided(const FontInfo& font, const QString& text, int nWidth);
+    // Forgets everything; runs when the application object goes, before the fonts do.
+    static void Clear();
+};

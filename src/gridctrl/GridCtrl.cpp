@@ -1,0 +1,1122 @@
+// CGridCtrl: construction, the cell model (counts, cells, item accessors, sizes), geometry,
+// focus, selection, notifications and fonts. Painting and scrolling live in GridCtrlView.cpp.
+#include "GridCtrl.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+IMPLEMENT_DYNCREATE(CGridCtrl, CObject)
+
+#define GRIDCTRL_CLASSNAME "MFCGridCtrl"
+
+CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
+{
+    RegisterWindowClass();
+
+    m_crWindowText = GetSysColor(COLOR_WINDOWTEXT);
+    m_crWindowColour = GetSysColor(COLOR_WINDOW);
+    m_cr3DFace = GetSysColor(COLOR_3DFACE);
+    m_crShadow = GetSysColor(COLOR_3DSHADOW);
+    m_crGridColour = RGB(192, 192, 192);
+
+    m_nGridLines = GVL_BOTH;
+    m_bEditable = TRUE;
+    m_bModified = FALSE;
+    m_bAllowDragAndDrop = FALSE;
+    m_bListMode = FALSE;
+    m_bSingleRowSelection = FALSE;
+    m_bAllowDraw = TRUE;
+    m_bEnableSelection = TRUE;
+    m_bHandleTabKey = TRUE;
+    m_bDoubleBuffer = TRUE;
+    m_bTitleTips = TRUE;
+    m_nBarState = 0;
+
+    m_nRows = m_nFixedRows = m_nCols = m_nFixedCols = 0;
+    m_nMargin = 0;
+    m_nDefCellWidth = 30;
+    m_nDefCellHeight = 10;
+    m_nVScrollMax = m_nHScrollMax = 0;
+    m_pImageList = nullptr;
+
+    m_MouseMode = MOUSE_NOTHING;
+    m_bLMouseButtonDown = FALSE;
+    m_nTimerID = 0;
+    m_nTimerInterval = 25;
+    m_nResizeCaptureRange = 3;
+    m_bAllowRowResize = m_bAllowColumnResize = TRUE;
+    m_nRowsPerWheelNotch = GetMouseScrollLines();
+    m_pRtcDefault = RUNTIME_CLASS(CGridCell);
+
+    // Drag and drop needs no process-wide initialisation here, so there is nothing to undo.
+    std::memset(&m_Logfont, 0, sizeof(m_Logfont));
+    GetMessageFont(&m_Logfont);
+
+    SetRowCount(nRows);
+    SetColumnCount(nCols);
+    SetFixedRowCount(nFixedRows);
+    SetFixedColumnCount(nFixedCols);
+
+    SetTitleTipTextClr(CLR_DEFAULT);
+    SetTitleTipBackClr(CLR_DEFAULT);
+    SetTextColor(m_crWindowText);
+    SetTextBkColor(m_crWindowColour);
+    SetBkColor(m_crShadow);
+    SetFixedTextColor(m_crWindowText);
+    SetFixedBkColor(m_cr3DFace);
+
+    m_SelectedCellMap.clear();
+    m_PrevSelectedCellMap.clear();
+}
+
+CGridCtrl::~CGridCtrl()
+{
+    // The windows go first: emptying the grid then neither repaints nor notifies an owner
+    // that may itself be half destroyed.
+    if (m_TitleTip.GetSafeHwnd())
+        m_TitleTip.DestroyWindow();
+    if (GetSafeHwnd())
+        DestroyWindow();
+    DeleteAllItems();
+    m_Font.DeleteObject();
+}
+
+BOOL CGridCtrl::RegisterWindowClass()
+{
+    WNDCLASS wndcls;
+    if (AfxGetClassInfo(GRIDCTRL_CLASSNAME, &wndcls))
+        return TRUE;
+    wndcls.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wndcls.hCursor = IDC_ARROW;
+    wndcls.nBackgroundColor = COLOR_3DFACE;
+    wndcls.lpszClassName = GRIDCTRL_CLASSNAME;
+    return AfxRegisterClass(&wndcls);
+}
+
+BOOL CGridCtrl::Create(const RECT& rect, CWnd* pParentWnd, UINT nID, DWORD dwStyle)
+{
+    ASSERT(pParentWnd && pParentWnd->GetSafeHwnd());
+    if (!pParentWnd || !pParentWnd->GetSafeHwnd())
+        return FALSE;
+    if (!CWnd::Create(GRIDCTRL_CLASSNAME, nullptr, dwStyle | WS_HSCROLL | WS_VSCROLL, rect, pParentWnd, nID))
+        return FALSE;
+
+    if (m_bTitleTips && !m_TitleTip.GetSafeHwnd())
+        m_TitleTip.Create(this);
+
+    m_arRowHeights.assign((size_t)m_nRows, (UINT)m_nDefCellHeight);
+    m_arColWidths.assign((size_t)m_nCols, (UINT)m_nDefCellWidth);
+    // The bars were computed before the sizes above; bring them in step.
+    ResetScrollBars();
+    return TRUE;
+}
+
+BOOL CGridCtrl::SubclassWindow(HWND hWnd)
+{
+    if (!CWnd::SubclassWindow(hWnd))
+        return FALSE;
+    if (m_bTitleTips && !m_TitleTip.GetSafeHwnd())
+        m_TitleTip.Create(this);
+    return TRUE;
+}
+
+void CGridCtrl::PreSubclassWindow()
+{
+    CWnd::PreSubclassWindow();
+    CFont font;
+    font.CreateFontIndirect(&m_Logfont);
+    OnSetFont((WPARAM)&font, 0);
+    font.DeleteObject();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fonts, dialog codes, wheel, notifications
+
+LRESULT CGridCtrl::OnSetFont(WPARAM hFont, LPARAM lParam)
+{
+    const LRESULT result = CWnd::OnSetFont(hFont, lParam);
+
+    const CFont* pFont = reinterpret_cast<const CFont*>(hFont);
+    LOGFONT lf;
+    if (!pFont || !pFont->GetLogFont(&lf))
+        return result;
+
+    m_Logfont = lf;
+    for (int row = 0; row < m_nRows; row++)
+        for (int col = 0; col < m_nCols; col++)
+            SetItemFont(row, col, &m_Logfont);
+
+    m_Font.DeleteObject();
+    m_Font.CreateFontIndirect(&m_Logfont);
+    if (CDC* pDC = GetSafeHwnd() ? GetDC() : nullptr) {
+        CFont* pOldFont = pDC->SelectObject(&m_Font);
+        TEXTMETRIC tm;
+        pDC->GetTextMetrics(&tm);
+        m_nMargin = pDC->GetTextExtent(" ", 1).cx;
+        pDC->SelectObject(pOldFont);
+        ReleaseDC(pDC);
+        m_nDefCellHeight = tm.tmHeight + tm.tmExternalLeading + tm.tmHeight / 4;
+        m_nDefCellWidth = tm.tmAveCharWidth * 12 + 2 * m_nMargin;
+    }
+
+    if (GetSafeHwnd())
+        Invalidate();
+    return result;
+}
+
+LRESULT CGridCtrl::OnGetFont(WPARAM /*hFont*/, LPARAM /*lParam*/)
+{
+    return (LRESULT)(HFONT)&m_Font;
+}
+
+UINT CGridCtrl::OnGetDlgCode()
+{
+    UINT nCodes = DLGC_WANTARROWS | DLGC_WANTCHARS;
+    // Ctrl+Tab stays with the dialog.
+    if (m_bHandleTabKey && GetKeyState(VK_CONTROL) >= 0)
+        nCodes |= DLGC_WANTTAB;
+    return nCodes;
+}
+
+int CGridCtrl::GetMouseScrollLines()
+{
+    return (int)GetWheelScrollLines();
+}
+
+LRESULT CGridCtrl::SendMessageToParent(int nRow, int nCol, int nMessage) const
+{
+    if (!GetSafeHwnd())
+        return 0;
+    CWnd* pOwner = GetOwner();
+    if (!pOwner || !pOwner->GetSafeHwnd())
+        return 0;
+
+    NM_GRIDVIEW nmgv;
+    nmgv.iRow = nRow;
+    nmgv.iColumn = nCol;
+    nmgv.hdr.hwndFrom = m_hWnd;
+    nmgv.hdr.idFrom = GetDlgCtrlID();
+    nmgv.hdr.code = (UINT)nMessage;
+    return pOwner->SendMessage(WM_NOTIFY, nmgv.hdr.idFrom, (LPARAM)&nmgv);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Counts
+
+BOOL CGridCtrl::SetRowCount(int nRows)
+{
+    ASSERT(nRows >= 0);
+    if (nRows < 0)
+        return FALSE;
+    if (nRows == m_nRows)
+        return TRUE;
+
+    if (nRows < m_nFixedRows)
+        m_nFixedRows = nRows;
+    if (m_idCurrentCell.row >= nRows)
+        SetFocusCell(-1, -1);
+
+    const int nOldRows = m_nRows;
+    for (int row = nRows; row < nOldRows; row++) {
+        for (int col = 0; col < m_nCols; col++)
+            DestroyCell(row, col);
+        delete m_RowData[(size_t)row];
+    }
+
+    m_nRows = nRows;
+    m_RowData.resize((size_t)nRows, nullptr);
+    m_arRowHeights.resize((size_t)nRows);
+
+    // Top to bottom, so that each new cell finds the cell above it in place.
+    for (int row = nOldRows; row < nRows; row++) {
+        m_arRowHeights[(size_t)row] = (UINT)m_nDefCellHeight;
+        m_RowData[(size_t)row] = new GRID_ROW((size_t)m_nCols, nullptr);
+        for (int col = 0; col < m_nCols; col++)
+            (*m_RowData[(size_t)row])[(size_t)col] = CreateCell(row, col);
+    }
+
+    SetModified(TRUE, -1, -1);
+    ResetScrollBars();
+    Refresh();
+    return TRUE;
+}
+
+BOOL CGridCtrl::SetColumnCount(int nCols)
+{
+    ASSERT(nCols >= 0);
+    if (nCols < 0)
+        return FALSE;
+    if (nCols == m_nCols)
+        return TRUE;
+
+    if (nCols < m_nFixedCols)
+        m_nFixedCols = nCols;
+    if (m_idCurrentCell.col >= nCols)
+        SetFocusCell(-1, -1);
+
+    const int nOldCols = m_nCols;
+    for (int row = 0; row < m_nRows; row++)
+        for (int col = nCols; col < nOldCols; col++)
+            DestroyCell(row, col);
+
+    m_nCols = nCols;
+    m_arColWidths.resize((size_t)nCols);
+    for (GRID_ROW* pRow : m_RowData)
+        pRow->resize((size_t)nCols, nullptr);
+
+    for (int col = nOldCols; col < nCols; col++)
+        m_arColWidths[(size_t)col] = (UINT)m_nDefCellWidth;
+    for (int row = 0; row < m_nRows; row++)
+        for (int col = nOldCols; col < nCols; col++)
+            (*m_RowData[(size_t)row])[(size_t)col] = CreateCell(row, col);
+
+    SetModified(TRUE, -1, -1);
+    ResetScrollBars();
+    Refresh();
+    return TRUE;
+}
+
+void CGridCtrl::SetCellFixed(int nRow, int nCol, BOOL bFixed)
+{
+    const UINT nState = GetItemState(nRow, nCol);
+    SetItemState(nRow, nCol, bFixed ? (nState | GVIS_FIXED) : (nState & ~GVIS_FIXED));
+    SetItemBkColour(nRow, nCol, CLR_DEFAULT);
+    SetItemFgColour(nRow, nCol, CLR_DEFAULT);
+}
+
+BOOL CGridCtrl::SetFixedRowCount(int nFixedRows)
+{
+    if (nFixedRows == m_nFixedRows)
+        return TRUE;
+    ASSERT(nFixedRows >= 0);
+    if (nFixedRows < 0)
+        return FALSE;
+    if (nFixedRows > m_nRows && !SetRowCount(nFixedRows))
+        return FALSE;
+    if (m_idCurrentCell.row < nFixedRows)
+        SetFocusCell(-1, -1);
+
+    // The cells of the fixed columns are fixed either way.
+    for (int row = m_nFixedRows; row < nFixedRows; row++)
+        for (int col = m_nFixedCols; col < m_nCols; col++)
+            SetCellFixed(row, col, TRUE);
+    for (int row = nFixedRows; row < m_nFixedRows; row++)
+        for (int col = m_nFixedCols; col < m_nCols; col++)
+            SetCellFixed(row, col, FALSE);
+
+    m_nFixedRows = nFixedRows;
+    Refresh();
+    return TRUE;
+}
+
+BOOL CGridCtrl::SetFixedColumnCount(int nFixedCols)
+{
+    if (nFixedCols == m_nFixedCols)
+        return TRUE;
+    ASSERT(nFixedCols >= 0);
+    if (nFixedCols < 0)
+        return FALSE;
+    if (nFixedCols > m_nCols && !SetColumnCount(nFixedCols))
+        return FALSE;
+    if (m_idCurrentCell.col < nFixedCols)
+        SetFocusCell(-1, -1);
+
+    for (int col = m_nFixedCols; col < nFixedCols; col++)
+        for (int row = m_nFixedRows; row < m_nRows; row++)
+            SetCellFixed(row, col, TRUE);
+    for (int col = nFixedCols; col < m_nFixedCols; col++)
+        for (int row = m_nFixedRows; row < m_nRows; row++)
+            SetCellFixed(row, col, FALSE);
+
+    m_nFixedCols = nFixedCols;
+    Refresh();
+    return TRUE;
+}
+
+BOOL CGridCtrl::DeleteAllItems()
+{
+    ResetSelectedRange();
+    m_arColWidths.clear();
+    m_arRowHeights.clear();
+
+    for (int row = 0; row < m_nRows; row++) {
+        for (int col = 0; col < m_nCols; col++)
+            DestroyCell(row, col);
+        delete m_RowData[(size_t)row];
+    }
+    m_RowData.clear();
+
+    m_idCurrentCell = CCellID(-1, -1);
+    m_nRows = m_nFixedRows = m_nCols = m_nFixedCols = 0;
+    ResetScrollBars();
+    SetModified(TRUE, -1, -1);
+    // An emptied window must not keep showing the old cells.
+    Refresh();
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Cells
+
+CGridCellBase* CGridCtrl::GetCell(int nRow, int nCol) const
+{
+    if (nRow < 0 || nRow >= m_nRows || nCol < 0 || nCol >= m_nCols)
+        return nullptr;
+    const GRID_ROW* pRow = m_RowData[(size_t)nRow];
+    if (!pRow || nCol >= (int)pRow->size())
+        return nullptr;
+    return (*pRow)[(size_t)nCol];
+}
+
+CGridCellBase* CGridCtrl::CreateCell(int nRow, int nCol)
+{
+    ASSERT(m_pRtcDefault && m_pRtcDefault->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase)));
+    if (!m_pRtcDefault || !m_pRtcDefault->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase)))
+        return nullptr;
+    CObject* pObject = m_pRtcDefault->CreateObject();
+    CGridCellBase* pCell = dynamic_cast<CGridCellBase*>(pObject);
+    if (!pCell) {
+        delete pObject;
+        return nullptr;
+    }
+
+    pCell->SetGrid(this);
+    pCell->SetFont(&m_Logfont);
+    pCell->SetCoords(nRow, nCol);
+    // A new cell continues the format of its column.
+    if (nRow > 0 && nCol >= 0 && nCol < m_nCols)
+        pCell->SetFormat(GetItemFormat(nRow - 1, nCol));
+    if (nCol < m_nFixedCols || nRow < m_nFixedRows)
+        pCell->SetState(pCell->GetState() | GVIS_FIXED);
+    return pCell;
+}
+
+void CGridCtrl::DestroyCell(int nRow, int nCol)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell)
+        return;
+    // Clearing the state also takes the cell out of the selection.
+    SetItemState(nRow, nCol, 0);
+    delete pCell;
+    (*m_RowData[(size_t)nRow])[(size_t)nCol] = nullptr;
+}
+
+BOOL CGridCtrl::SetCellType(int nRow, int nCol, const CRuntimeClass* pRuntimeClass)
+{
+    CGridCellBase* pOldCell = GetCell(nRow, nCol);
+    if (!pOldCell || !pRuntimeClass || !pRuntimeClass->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase)))
+        return FALSE;
+    CObject* pObject = pRuntimeClass->CreateObject();
+    CGridCellBase* pNewCell = dynamic_cast<CGridCellBase*>(pObject);
+    if (!pNewCell) {
+        delete pObject;
+        return FALSE;
+    }
+    *pNewCell = *pOldCell;
+    (*m_RowData[(size_t)nRow])[(size_t)nCol] = pNewCell;
+    delete pOldCell;
+    return TRUE;
+}
+
+void CGridCtrl::SetDefaultCellType(const CRuntimeClass* pRuntimeClass)
+{
+    if (!pRuntimeClass)
+        pRuntimeClass = RUNTIME_CLASS(CGridCell);
+    ASSERT(pRuntimeClass->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase)));
+    if (pRuntimeClass->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase)))
+        m_pRtcDefault = pRuntimeClass;
+}
+
+BOOL CGridCtrl::IsValid(int nRow, int nCol) const
+{
+    return nRow >= 0 && nRow < m_nRows && nCol >= 0 && nCol < m_nCols;
+}
+
+BOOL CGridCtrl::IsValid(const CCellID& cell) const
+{
+    return IsValid(cell.row, cell.col);
+}
+
+BOOL CGridCtrl::IsValid(const CCellRange& range) const
+{
+    return range.GetMinRow() >= 0 && range.GetMinCol() >= 0 && range.GetMaxRow() >= 0 &&
+           range.GetMaxCol() >= 0 && range.GetMaxRow() < m_nRows && range.GetMaxCol() < m_nCols &&
+           range.GetMinRow() <= range.GetMaxRow() && range.GetMinCol() <= range.GetMaxCol();
+}
+
+BOOL CGridCtrl::IsCellEditable(int nRow, int nCol) const
+{
+    // A position without a cell has nothing to edit.
+    return m_bEditable && GetCell(nRow, nCol) && !(GetItemState(nRow, nCol) & GVIS_READONLY);
+}
+
+BOOL CGridCtrl::IsCellSelected(int nRow, int nCol) const
+{
+    return m_bEnableSelection && (GetItemState(nRow, nCol) & GVIS_SELECTED) != 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Item accessors
+
+BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR str)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell)
+        return FALSE;
+    pCell->SetText(str ? str : "");
+    SetModified(TRUE, nRow, nCol);
+    return TRUE;
+}
+
+CString CGridCtrl::GetItemText(int nRow, int nCol) const
+{
+    const CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell)
+        return CString();
+    return CString(pCell->GetText());
+}
+
+BOOL CGridCtrl::SetItemState(int nRow, int nCol, UINT state)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    ASSERT(pCell);
+    if (!pCell)
+        return FALSE;
+
+    // The selected-cell map follows the GVIS_SELECTED bit.
+    const DWORD key = SelectionKey(nRow, nCol);
+    const bool bWasSelected = (pCell->GetState() & GVIS_SELECTED) != 0;
+    if (!bWasSelected && (state & GVIS_SELECTED))
+        m_SelectedCellMap[key] = CCellID(nRow, nCol);
+    else if (bWasSelected && !(state & GVIS_SELECTED))
+        m_SelectedCellMap.erase(key);
+
+    pCell->SetState(state);
+    return TRUE;
+}
+
+UINT CGridCtrl::GetItemState(int nRow, int nCol) const
+{
+    const CGridCellBase* pCell = GetCell(nRow, nCol);
+    return pCell ? pCell->GetState() : 0;
+}
+
+BOOL CGridCtrl::SetItemFormat(int nRow, int nCol, UINT nFormat)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell)
+        return FALSE;
+    pCell->SetFormat(nFormat);
+    return TRUE;
+}
+
+UINT CGridCtrl::GetItemFormat(int nRow, int nCol) const
+{
+    const CGridCellBase* pCell = GetCell(nRow, nCol);
+    return pCell ? pCell->GetFormat() : 0;
+}
+
+BOOL CGridCtrl::SetItemBkColour(int nRow, int nCol, COLORREF cr)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell)
+        return FALSE;
+    pCell->SetBackClr(cr);
+    return TRUE;
+}
+
+COLORREF CGridCtrl::GetItemBkColour(int nRow, int nCol) const
+{
+    const CGridCellBase* pCell = GetCell(nRow, nCol);
+    return pCell ? pCell->GetBackClr() : CLR_DEFAULT;
+}
+
+BOOL CGridCtrl::SetItemFgColour(int nRow, int nCol, COLORREF cr)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell)
+        return FALSE;
+    pCell->SetTextClr(cr);
+    return TRUE;
+}
+
+COLORREF CGridCtrl::GetItemFgColour(int nRow, int nCol) const
+{
+    const CGridCellBase* pCell = GetCell(nRow, nCol);
+    return pCell ? pCell->GetTextClr() : CLR_DEFAULT;
+}
+
+BOOL CGridCtrl::SetItemFont(int nRow, int nCol, const LOGFONT* lf)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell || !lf)
+        return FALSE;
+    pCell->SetFont(lf);
+    return TRUE;
+}
+
+const LOGFONT* CGridCtrl::GetItemFont(int nRow, int nCol) const
+{
+    const CGridCellBase* pCell = GetCell(nRow, nCol);
+    return pCell ? pCell->GetFont() : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Modification, refresh and options
+
+void CGridCtrl::SetModified(BOOL bModified, int nRow, int nCol)
+{
+    // Heading cells and the defaults speak for the grid as a whole.
+    if (nRow <= 0 || nCol <= 0) {
+        m_bModified = bModified;
+    } else if (CGridCellBase* pCell = GetCell(nRow, nCol)) {
+        if (bModified) {
+            pCell->SetState(pCell->GetState() | GVIS_MODIFIED);
+            m_bModified = TRUE;
+        } else {
+            pCell->SetState(pCell->GetState() & ~GVIS_MODIFIED);
+        }
+    }
+
+    if (!m_bModified)
+        for (GRID_ROW* pRow : m_RowData)
+            for (CGridCellBase* pCell : *pRow)
+                if (pCell)
+                    pCell->SetState(pCell->GetState() & ~GVIS_MODIFIED);
+}
+
+BOOL CGridCtrl::GetModified(int nRow, int nCol) const
+{
+    if (nRow > 0 && nCol > 0)
+        return (GetItemState(nRow, nCol) & GVIS_MODIFIED) != 0;
+    return m_bModified;
+}
+
+void CGridCtrl::Refresh()
+{
+    if (GetSafeHwnd() && m_bAllowDraw)
+        Invalidate();
+}
+
+void CGridCtrl::SetGridLines(int nWhichLines)
+{
+    m_nGridLines = nWhichLines;
+    Refresh();
+}
+
+void CGridCtrl::EnableSelection(BOOL bEnable)
+{
+    ResetSelectedRange();
+    m_bEnableSelection = bEnable;
+    ResetSelectedRange();
+}
+
+void CGridCtrl::SetRedraw(BOOL bAllowDraw, BOOL bResetScrollBars)
+{
+    // Drawing was held back: what changed meanwhile must be painted now.
+    if (bAllowDraw && !m_bAllowDraw && GetSafeHwnd())
+        Invalidate();
+    m_bAllowDraw = bAllowDraw;
+    if (bResetScrollBars)
+        ResetScrollBars();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Row heights and column widths
+
+int CGridCtrl::GetRowHeight(int nRow) const
+{
+    ASSERT(nRow >= 0 && nRow < (int)m_arRowHeights.size());
+    if (nRow < 0 || nRow >= (int)m_arRowHeights.size())
+        return -1;
+    return (int)m_arRowHeights[(size_t)nRow];
+}
+
+BOOL CGridCtrl::SetRowHeight(int nRow, int height)
+{
+    if (nRow < 0 || nRow >= (int)m_arRowHeights.size() || height < 0)
+        return FALSE;
+    m_arRowHeights[(size_t)nRow] = (UINT)height;
+    ResetScrollBars();
+    return TRUE;
+}
+
+int CGridCtrl::GetColumnWidth(int nCol) const
+{
+    ASSERT(nCol >= 0 && nCol < (int)m_arColWidths.size());
+    if (nCol < 0 || nCol >= (int)m_arColWidths.size())
+        return -1;
+    return (int)m_arColWidths[(size_t)nCol];
+}
+
+BOOL CGridCtrl::SetColumnWidth(int nCol, int width)
+{
+    if (nCol < 0 || nCol >= (int)m_arColWidths.size() || width < 0)
+        return FALSE;
+    m_arColWidths[(size_t)nCol] = (UINT)width;
+    ResetScrollBars();
+    return TRUE;
+}
+
+int CGridCtrl::GetFixedRowHeight() const
+{
+    int nHeight = 0;
+    for (int row = 0; row < m_nFixedRows; row++)
+        nHeight += GetRowHeight(row);
+    return nHeight;
+}
+
+int CGridCtrl::GetFixedColumnWidth() const
+{
+    int nWidth = 0;
+    for (int col = 0; col < m_nFixedCols; col++)
+        nWidth += GetColumnWidth(col);
+    return nWidth;
+}
+
+long CGridCtrl::GetVirtualHeight() const
+{
+    long lHeight = 0;
+    for (UINT nHeight : m_arRowHeights)
+        lHeight += (long)nHeight;
+    return lHeight;
+}
+
+long CGridCtrl::GetVirtualWidth() const
+{
+    long lWidth = 0;
+    for (UINT nWidth : m_arColWidths)
+        lWidth += (long)nWidth;
+    return lWidth;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Geometry: client coordinates of the grid window; the scroll positions are pixel offsets
+// into the non-fixed part.
+
+CCellID CGridCtrl::GetTopleftNonFixedCell() const
+{
+    CGridCtrl* pThis = const_cast<CGridCtrl*>(this);
+    const int nVertScroll = GetSafeHwnd() ? pThis->GetScrollPos32(SB_VERT) : 0;
+    const int nHorzScroll = GetSafeHwnd() ? pThis->GetScrollPos32(SB_HORZ) : 0;
+
+    int nColumn = m_nFixedCols, nRight = 0;
+    while (nRight < nHorzScroll && nColumn < m_nCols - 1)
+        nRight += GetColumnWidth(nColumn++);
+
+    int nRow = m_nFixedRows, nTop = 0;
+    while (nTop < nVertScroll && nRow < m_nRows - 1)
+        nTop += GetRowHeight(nRow++);
+
+    return CCellID(nRow, nColumn);
+}
+
+CCellRange CGridCtrl::GetVisibleNonFixedCellRange(LPRECT pRect) const
+{
+    CRect rect;
+    if (GetSafeHwnd())
+        GetClientRect(&rect);
+    const CCellID idTopLeft = GetTopleftNonFixedCell();
+
+    int bottom = GetFixedRowHeight();
+    int row = idTopLeft.row;
+    for (; row < m_nRows; row++) {
+        bottom += GetRowHeight(row);
+        if (bottom >= rect.bottom) {
+            bottom = rect.bottom;
+            break;
+        }
+    }
+    const int nMaxVisibleRow = std::min(row, m_nRows - 1);
+
+    int right = GetFixedColumnWidth();
+    int col = idTopLeft.col;
+    for (; col < m_nCols; col++) {
+        right += GetColumnWidth(col);
+        if (right >= rect.right) {
+            right = rect.right;
+            break;
+        }
+    }
+    const int nMaxVisibleCol = std::min(col, m_nCols - 1);
+
+    if (pRect) {
+        pRect->left = pRect->top = 0;
+        pRect->right = right;
+        pRect->bottom = bottom;
+    }
+    return CCellRange(idTopLeft.row, idTopLeft.col, nMaxVisibleRow, nMaxVisibleCol);
+}
+
+CCellRange CGridCtrl::GetCellRange() const
+{
+    return CCellRange(0, 0, m_nRows - 1, m_nCols - 1);
+}
+
+BOOL CGridCtrl::GetCellOrigin(int nRow, int nCol, LPPOINT p) const
+{
+    if (!IsValid(nRow, nCol) || !p)
+        return FALSE;
+
+    CCellID idTopLeft;
+    if (nCol >= m_nFixedCols || nRow >= m_nFixedRows)
+        idTopLeft = GetTopleftNonFixedCell();
+    // Scrolled out above or to the left.
+    if ((nRow >= m_nFixedRows && nRow < idTopLeft.row) || (nCol >= m_nFixedCols && nCol < idTopLeft.col))
+        return FALSE;
+
+    p->x = 0;
+    if (nCol < m_nFixedCols) {
+        for (int col = 0; col < nCol; col++)
+            p->x += GetColumnWidth(col);
+    } else {
+        p->x = GetFixedColumnWidth();
+        for (int col = idTopLeft.col; col < nCol; col++)
+            p->x += GetColumnWidth(col);
+    }
+
+    p->y = 0;
+    if (nRow < m_nFixedRows) {
+        for (int row = 0; row < nRow; row++)
+            p->y += GetRowHeight(row);
+    } else {
+        p->y = GetFixedRowHeight();
+        for (int row = idTopLeft.row; row < nRow; row++)
+            p->y += GetRowHeight(row);
+    }
+    return TRUE;
+}
+
+BOOL CGridCtrl::GetCellRect(int nRow, int nCol, LPRECT pRect) const
+{
+    CPoint CellOrigin;
+    if (!pRect || !GetCellOrigin(nRow, nCol, &CellOrigin))
+        return FALSE;
+    pRect->left = CellOrigin.x;
+    pRect->top = CellOrigin.y;
+    pRect->right = CellOrigin.x + GetColumnWidth(nCol) - 1;
+    pRect->bottom = CellOrigin.y + GetRowHeight(nRow) - 1;
+    return TRUE;
+}
+
+// The index whose extent holds pos, adding sizes from nFirst on starting at nStart; nLast + 1
+// when the sizes run out first.
+static int IndexAt(const std::vector<UINT>& arSizes, int nFirst, int nLast, int nStart, int pos)
+{
+    int index = nFirst;
+    for (int edge = nStart; index <= nLast; index++) {
+        edge += (int)arSizes[(size_t)index];
+        if (edge > pos)
+            break;
+    }
+    return index;
+}
+
+CCellID CGridCtrl::GetCellFromPt(CPoint point, BOOL bAllowFixed) const
+{
+    CCellID cellID;
+    const CCellID idTopLeft = GetTopleftNonFixedCell();
+    if (!IsValid(idTopLeft))
+        return cellID;
+
+    const int nFixedColWidth = GetFixedColumnWidth();
+    if (point.x < 0 || (!bAllowFixed && point.x < nFixedColWidth))
+        cellID.col = -1;
+    else if (point.x < nFixedColWidth)
+        cellID.col = IndexAt(m_arColWidths, 0, m_nFixedCols - 1, 0, point.x);
+    else {
+        const int col = IndexAt(m_arColWidths, idTopLeft.col, m_nCols - 1, nFixedColWidth, point.x);
+        cellID.col = col < m_nCols ? col : -1;
+    }
+
+    const int nFixedRowHeight = GetFixedRowHeight();
+    if (point.y < 0 || (!bAllowFixed && point.y < nFixedRowHeight))
+        cellID.row = -1;
+    else if (point.y < nFixedRowHeight)
+        cellID.row = IndexAt(m_arRowHeights, 0, m_nFixedRows - 1, 0, point.y);
+    else {
+        const int row = IndexAt(m_arRowHeights, idTopLeft.row, m_nRows - 1, nFixedRowHeight, point.y);
+        cellID.row = row < m_nRows ? row : -1;
+    }
+    return cellID;
+}
+
+BOOL CGridCtrl::MouseOverRowResizeArea(CPoint& point) const
+{
+    // Rows are resized at their dividers in the fixed columns only.
+    if (point.x >= GetFixedColumnWidth())
+        return FALSE;
+
+    const CCellID idCurrentCell = GetCellFromPt(point);
+    CPoint start;
+    if (!GetCellOrigin(idCurrentCell, &start))
+        return FALSE;
+
+    const int endy = start.y + GetRowHeight(idCurrentCell.row);
+    return (point.y - start.y <= m_nResizeCaptureRange && idCurrentCell.row != 0) ||
+           endy - point.y <= m_nResizeCaptureRange;
+}
+
+BOOL CGridCtrl::MouseOverColumnResizeArea(CPoint& point) const
+{
+    if (point.y >= GetFixedRowHeight())
+        return FALSE;
+
+    const CCellID idCurrentCell = GetCellFromPt(point);
+    CPoint start;
+    if (!GetCellOrigin(idCurrentCell, &start))
+        return FALSE;
+
+    const int endx = start.x + GetColumnWidth(idCurrentCell.col);
+    return (point.x - start.x <= m_nResizeCaptureRange && idCurrentCell.col != 0) ||
+           endx - point.x <= m_nResizeCaptureRange;
+}
+
+BOOL CGridCtrl::AutoSizeColumn(int nCol, BOOL bIgnoreFixedRows)
+{
+    ASSERT(nCol >= 0 && nCol < m_nCols);
+    if (nCol < 0 || nCol >= m_nCols || GetColumnWidth(nCol) <= 0)
+        return FALSE;
+    CDC* pDC = GetSafeHwnd() ? GetDC() : nullptr;
+    if (!pDC)
+        return FALSE;
+
+    int nWidth = 0;
+    for (int row = bIgnoreFixedRows ? m_nFixedRows : 0; row < m_nRows; row++)
+        if (CGridCellBase* pCell = GetCell(row, nCol))
+            nWidth = std::max(nWidth, (int)pCell->GetCellExtent(pDC).cx);
+
+    m_arColWidths[(size_t)nCol] = (UINT)nWidth;
+    ReleaseDC(pDC);
+    ResetScrollBars();
+    return TRUE;
+}
+
+BOOL CGridCtrl::AutoSizeRow(int nRow)
+{
+    ASSERT(nRow >= 0 && nRow < m_nRows);
+    if (nRow < 0 || nRow >= m_nRows || GetRowHeight(nRow) <= 0)
+        return FALSE;
+    CDC* pDC = GetSafeHwnd() ? GetDC() : nullptr;
+    if (!pDC)
+        return FALSE;
+
+    int nHeight = 0;
+    for (int col = 0; col < m_nCols; col++)
+        if (CGridCellBase* pCell = GetCell(nRow, col))
+            nHeight = std::max(nHeight, (int)pCell->GetCellExtent(pDC).cy);
+
+    m_arRowHeights[(size_t)nRow] = (UINT)nHeight;
+    ReleaseDC(pDC);
+    ResetScrollBars();
+    return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Focus
+
+// Repaints the headings of cell's column and row where they differ from other's, so the
+// highlighted headings follow the focus.
+void CGridCtrl::RedrawFixedCellsOf(const CCellID& cell, const CCellID& other)
+{
+    if (cell.col != other.col)
+        for (int row = 0; row < m_nFixedRows; row++)
+            RedrawCell(row, cell.col);
+    if (cell.row != other.row)
+        for (int col = 0; col < m_nFixedCols; col++)
+            RedrawCell(cell.row, col);
+}
+
+CCellID CGridCtrl::SetFocusCell(CCellID cell)
+{
+    if (cell == m_idCurrentCell)
+        return m_idCurrentCell;
+
+    const CCellID idPrev = m_idCurrentCell;
+    // The focus never rests on a heading.
+    if (cell.row >= 0 && cell.row < m_nFixedRows)
+        cell.row = m_nFixedRows;
+    if (cell.col >= 0 && cell.col < m_nFixedCols)
+        cell.col = m_nFixedCols;
+    // Clamped onto the current focus: nothing changes, nothing to tell.
+    if (cell == idPrev)
+        return idPrev;
+
+    m_idCurrentCell = cell;
+
+    if (IsValid(idPrev)) {
+        SendMessageToParent(idPrev.row, idPrev.col, GVN_SELCHANGING);
+        SetItemState(idPrev.row, idPrev.col, GetItemState(idPrev.row, idPrev.col) & ~GVIS_FOCUSED);
+        RedrawCell(idPrev);
+        RedrawFixedCellsOf(idPrev, cell);
+    }
+
+    if (IsValid(cell)) {
+        SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GVIS_FOCUSED);
+        RedrawCell(cell);
+        RedrawFixedCellsOf(cell, idPrev);
+        SendMessageToParent(cell.row, cell.col, GVN_SELCHANGED);
+    }
+    return idPrev;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Selection
+
+void CGridCtrl::RedrawSelectionChange(int nRow, int nCol, CDC* pDC)
+{
+    if (pDC)
+        RedrawCell(nRow, nCol, pDC);
+    else
+        InvalidateCellRect(CCellID(nRow, nCol));
+}
+
+void CGridCtrl::SetSelectedRange(const CCellRange& Range, BOOL bForceRepaint)
+{
+    SetSelectedRange(Range.GetMinRow(), Range.GetMinCol(), Range.GetMaxRow(), Range.GetMaxCol(),
+                     bForceRepaint);
+}
+
+void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMaxCol, BOOL bForceRepaint)
+{
+    if (!m_bEnableSelection)
+        return;
+    CDC* pDC = (bForceRepaint && GetSafeHwnd()) ? GetDC() : nullptr;
+
+    // Headings are never selected.
+    auto clamp = [](int& n, int nFixed) {
+        if (n >= 0 && n < nFixed)
+            n = nFixed;
+    };
+    clamp(nMinRow, m_nFixedRows);
+    clamp(nMaxRow, m_nFixedRows);
+    clamp(nMinCol, m_nFixedCols);
+    clamp(nMaxCol, m_nFixedCols);
+    const CCellRange range(nMinRow, nMinCol, nMaxRow, nMaxCol);
+
+    // Unselect everything; what leaves the selection is repainted. Clearing the bit edits the
+    // map, so walk a copy.
+    const std::vector<std::pair<DWORD, CCellID>> selected(m_SelectedCellMap.begin(), m_SelectedCellMap.end());
+    for (const auto& [key, cell] : selected) {
+        if (!IsValid(cell)) {
+            m_SelectedCellMap.erase(key);
+            continue;
+        }
+        SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GVIS_SELECTED);
+        if (!range.InRange(cell))
+            RedrawSelectionChange(cell.row, cell.col, pDC);
+    }
+
+    const bool bAllSet = nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0;
+    // The selection held when a Ctrl-extension began stays selected.
+    if (bAllSet)
+        for (const auto& [key, cell] : m_PrevSelectedCellMap)
+            if (IsValid(cell)) {
+                SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GVIS_SELECTED);
+                RedrawSelectionChange(cell.row, cell.col, pDC);
+            }
+
+    if (bAllSet && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol)
+        for (int row = nMinRow; row <= nMaxRow; row++)
+            for (int col = nMinCol; col <= nMaxCol; col++) {
+                const UINT nState = GetItemState(row, col);
+                if (nState & GVIS_SELECTED)
+                    continue;
+                SetItemState(row, col, nState | GVIS_SELECTED);
+                RedrawSelectionChange(row, col, pDC);
+            }
+
+    if (pDC)
+        ReleaseDC(pDC);
+}
+
+void CGridCtrl::ResetSelectedRange()
+{
+    m_PrevSelectedCellMap.clear();
+    SetSelectedRange(-1, -1, -1, -1);
+    SetFocusCell(-1, -1);
+}
+
+CCellRange CGridCtrl::GetSelectedCellRange() const
+{
+    CCellRange Selection(m_nRows, m_nCols, -1, -1);
+    for (const auto& [key, cell] : m_SelectedCellMap) {
+        Selection.SetMinRow(std::min(Selection.GetMinRow(), cell.row));
+        Selection.SetMinCol(std::min(Selection.GetMinCol(), cell.col));
+        Selection.SetMaxRow(std::max(Selection.GetMaxRow(), cell.row));
+        Selection.SetMaxCol(std::max(Selection.GetMaxCol(), cell.col));
+    }
+    return Selection;
+}
+
+void CGridCtrl::SelectAllCells()
+{
+    if (!m_bEnableSelection)
+        return;
+    SetSelectedRange(m_nFixedRows, m_nFixedCols, m_nRows - 1, m_nCols - 1);
+}
+
+void CGridCtrl::SelectColumns(CCellID currentCell)
+{
+    if (!m_bEnableSelection || currentCell.col < m_nFixedCols || !IsValid(currentCell))
+        return;
+    SetSelectedRange(m_nFixedRows, std::min(m_SelectionStartCell.col, currentCell.col),
+                     m_nRows - 1, std::max(m_SelectionStartCell.col, currentCell.col), FALSE);
+}
+
+void CGridCtrl::SelectRows(CCellID currentCell)
+{
+    if (!m_bEnableSelection || currentCell.row < m_nFixedRows || !IsValid(currentCell))
+        return;
+    SetSelectedRange(std::min(m_SelectionStartCell.row, currentCell.row), m_nFixedCols,
+                     std::max(m_SelectionStartCell.row, currentCell.row), m_nCols - 1, FALSE);
+}
+
+void CGridCtrl::SelectCells(CCellID currentCell)
+{
+    if (!m_bEnableSelection || currentCell.row < m_nFixedRows || currentCell.col < m_nFixedCols ||
+        !IsValid(currentCell))
+        return;
+    SetSelectedRange(std::min(m_SelectionStartCell.row, currentCell.row),
+                     std::min(m_SelectionStartCell.col, currentCell.col),
+                     std::max(m_SelectionStartCell.row, currentCell.row),
+                     std::max(m_SelectionStartCell.col, currentCell.col), FALSE);
+}
+
+void CGridCtrl::OnSelecting(const CCellID& currentCell)
+{
+    if (!m_bEnableSelection)
+        return;
+    switch (m_MouseMode) {
+    case MOUSE_SELECT_ALL: SelectAllCells(); break;
+    case MOUSE_SELECT_COL: SelectColumns(currentCell); break;
+    case MOUSE_SELECT_ROW: SelectRows(currentCell); break;
+    case MOUSE_SELECT_CELLS: SelectCells(currentCell); break;
+    default: break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Editing
+
+void CGridCtrl::EndEditing()
+{
+    if (!IsValid(m_idCurrentCell))
+        return;
+    if (CGridCellBase* pCell = GetCell(m_idCurrentCell.row, m_idCurrentCell.col))
+        pCell->EndEdit();
+}
+
+CWnd* CGridCtrl::CreateInPlaceEditor(CRect /*rect*/, DWORD /*dwStyle*/, UINT /*nID*/, int /*nRow*/,
+                                     int /*nCol*/, LPCTSTR /*szText*/, UINT /*nChar*/)
+{
+    // No in-place edit control yet: the cell edits without a window.
+    return nullptr;
+}
+
+void CGridCtrl::EndInPlaceEditor(CWnd* /*pEditWnd*/)
+{
+    // Only windows made by CreateInPlaceEditor arrive here, and it makes none yet.
+}

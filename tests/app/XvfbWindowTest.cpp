@@ -1,0 +1,261 @@
+// Starts the real program on its own X server, as a user would see it, and checks the window
+// that appears: its title, and that it shows a drawn table rather than an empty surface.
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QTemporaryDir>
+#include <QThread>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+// A child process that is always ended when it goes out of scope, on every path of a test.
+class CChildProcess
+{
+public:
+    CChildProcess() = default;
+    CChildProcess(const CChildProcess&) = delete;
+    CChildProcess& operator=(const CChildProcess&) = delete;
+    ~CChildProcess() { Stop(); }
+
+    QProcess& Process() { return m_process; }
+    // Without an event loop QProcess learns of an exit only when asked to wait for it.
+    bool IsRunning()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return false;
+        m_process.waitForFinished(0);
+        return m_process.state() != QProcess::NotRunning;
+    }
+
+    void Stop()
+    {
+        if (!IsRunning())
+            return;
+        m_process.terminate();
+        if (!m_process.waitForFinished(3000)) {
+            m_process.kill();
+            m_process.waitForFinished(3000);
+        }
+    }
+
+private:
+    QProcess m_process;
+};
+
+struct ToolResult
+{
+    bool bFinished = false;
+    int nExitCode = -1;
+    QString strOutput;
+};
+
+ToolResult RunTool(const QString& program, const QStringList& args, const QString& display)
+{
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    process.setProcessEnvironment(env);
+    process.start(program, args);
+    ToolResult result;
+    if (!process.waitForStarted(5000))
+        return result;
+    result.bFinished = process.waitForFinished(15000);
+    if (!result.bFinished) {
+        process.kill();
+        process.waitForFinished(3000);
+        return result;
+    }
+    result.nExitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.strOutput = QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return result;
+}
+
+// Waits until cond() holds, polling; false when timeoutMs passes first.
+template <typename Cond>
+bool WaitFor(Cond cond, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!cond()) {
+        if (timer.elapsed() > timeoutMs)
+            return false;
+        QThread::msleep(100);
+    }
+    return true;
+}
+
+bool DisplayIsTaken(int nDisplay)
+{
+    return QFile::exists(QString("/tmp/.X%1-lock").arg(nDisplay))
+        || QFile::exists(QString("/tmp/.X11-unix/X%1").arg(nDisplay));
+}
+
+// Starts Xvfb on the first free display of a few; returns its name (":NN") once clients
+// can connect. Displays are picked away from 0 and spread by process id so that several
+// test runs on one machine do not meet.
+std::optional<QString> StartXvfb(CChildProcess& server)
+{
+    const int nFirst = 100 + static_cast<int>(getpid() % 400);
+    for (int nDisplay = nFirst; nDisplay < nFirst + 8; ++nDisplay) {
+        if (DisplayIsTaken(nDisplay))
+            continue;
+        const QString display = QString(":%1").arg(nDisplay);
+        QProcess& process = server.Process();
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start("Xvfb", {display, "-screen", "0", "1280x1024x24", "-nolisten", "tcp"});
+        if (!process.waitForStarted(5000))
+            return std::nullopt; // not installed: trying other displays will not help
+        const bool bReady = WaitFor(
+            [&] {
+                return !server.IsRunning()
+                    || RunTool("xdotool", {"getdisplaygeometry"}, display).nExitCode == 0;
+            },
+            10000);
+        if (bReady && server.IsRunning())
+            return display;
+        server.Stop();
+    }
+    return std::nullopt;
+}
+
+struct WindowGeometry
+{
+    int x = 0, y = 0, cx = 0, cy = 0;
+};
+
+std::optional<WindowGeometry> ReadGeometry(const QString& window, const QString& display)
+{
+    const ToolResult result = RunTool("xdotool", {"getwindowgeometry", "--shell", window}, display);
+    if (result.nExitCode != 0)
+        return std::nullopt;
+    WindowGeometry geometry;
+    for (const QString& line : result.strOutput.split('\n')) {
+        const QString key = line.section('=', 0, 0);
+        const int nValue = line.section('=', 1).toInt();
+        if (key == "X") geometry.x = nValue;
+        else if (key == "Y") geometry.y = nValue;
+        else if (key == "WIDTH") geometry.cx = nValue;
+        else if (key == "HEIGHT") geometry.cy = nValue;
+    }
+    return geometry;
+}
+
+// The image tool's own binary when it is there, else whatever the path offers.
+QString ConvertTool()
+{
+    return QFile::exists("/usr/bin/convert") ? QString("/usr/bin/convert") : QString("convert");
+}
+
+QImage TakeScreenshot(const QString& display, const QDir& dir)
+{
+    const QString xwd = dir.filePath("screen.xwd");
+    const QString png = dir.filePath("screen.png");
+    QFile::remove(png);
+    if (RunTool("xwd", {"-root", "-silent", "-display", display, "-out", xwd}, display).nExitCode != 0)
+        return {};
+    if (RunTool(ConvertTool(), {"xwd:" + xwd, "png:" + png}, display).nExitCode != 0)
+        return {};
+    return QImage(png).convertToFormat(QImage::Format_RGB32);
+}
+
+struct InkCount
+{
+    long nLight = 0; // cell backgrounds
+    long nDark = 0;  // grid lines, heading edges and text
+    long nTotal = 0;
+};
+
+InkCount CountInk(const QImage& image, const WindowGeometry& window)
+{
+    InkCount count;
+    const int nLeft = std::max(0, window.x), nTop = std::max(0, window.y);
+    const int nRight = std::min(image.width(), window.x + window.cx);
+    const int nBottom = std::min(image.height(), window.y + window.cy);
+    for (int y = nTop; y < nBottom; ++y) {
+        const QRgb* pLine = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = nLeft; x < nRight; ++x) {
+            const int nGray = qGray(pLine[x]);
+            count.nLight += nGray >= 220;
+            count.nDark += nGray <= 210;
+            ++count.nTotal;
+        }
+    }
+    return count;
+}
+
+TEST(XvfbWindow, ProgramShowsTitledTableWindow)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+
+    CChildProcess server;
+    const std::optional<QString> display = StartXvfb(server);
+    ASSERT_TRUE(display.has_value()) << "could not start Xvfb on a free display (are xvfb and xdotool installed?)";
+
+    CChildProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", *display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("WAYLAND_DISPLAY");
+    program.Process().setProcessEnvironment(env);
+    program.Process().setProcessChannelMode(QProcess::ForwardedChannels);
+    program.Process().setWorkingDirectory(dir.path());
+    program.Process().start(VELTRANE_BINARY, QStringList());
+    ASSERT_TRUE(program.Process().waitForStarted(5000)) << "cannot start " << VELTRANE_BINARY;
+
+    QString window;
+    const bool bShown = WaitFor(
+        [&] {
+            if (!program.IsRunning())
+                return true;
+            const ToolResult found =
+                RunTool("xdotool", {"search", "--onlyvisible", "--name", "."}, *display);
+            window = found.nExitCode == 0 ? found.strOutput.section('\n', 0, 0) : QString();
+            return !window.isEmpty();
+        },
+        15000);
+    ASSERT_TRUE(program.IsRunning()) << "the program ended before showing a window, exit code "
+                                     << program.Process().exitCode();
+    ASSERT_TRUE(bShown && !window.isEmpty()) << "no visible window with a title within 15 s";
+
+    const ToolResult title = RunTool("xdotool", {"getwindowname", window}, *display);
+    ASSERT_EQ(title.nExitCode, 0);
+    EXPECT_FALSE(title.strOutput.isEmpty());
+    EXPECT_TRUE(title.strOutput.contains("Veltrane")) << title.strOutput.toStdString();
+
+    const std::optional<WindowGeometry> geometry = ReadGeometry(window, *display);
+    ASSERT_TRUE(geometry.has_value());
+    ASSERT_GE(geometry->cx, 100);
+    ASSERT_GE(geometry->cy, 100);
+
+    // The first paint may follow the mapping of the window; give it a moment to land.
+    QImage screen;
+    InkCount ink;
+    const auto bDrawn = [&] {
+        screen = TakeScreenshot(*display, QDir(dir.path()));
+        if (screen.isNull())
+            return false;
+        ink = CountInk(screen, *geometry);
+        return ink.nTotal > 0 && ink.nLight * 5 >= ink.nTotal && ink.nDark * 100 >= ink.nTotal;
+    };
+    WaitFor(bDrawn, 5000);
+    ASSERT_FALSE(screen.isNull()) << "no screenshot from xwd and convert";
+    ASSERT_EQ(screen.size(), QSize(1280, 1024));
+    // A table shows mostly light cells crossed by darker grid lines and headings.
+    EXPECT_GE(ink.nLight * 5, ink.nTotal) << "light pixels: " << ink.nLight << " of " << ink.nTotal;
+    EXPECT_GE(ink.nDark * 100, ink.nTotal) << "dark pixels: " << ink.nDark << " of " << ink.nTotal;
+    EXPECT_TRUE(program.IsRunning()) << "the program ended while on screen";
+}
+
+} // namespace

@@ -1,0 +1,212 @@
+#include "GridCell.h"
+#include "GridTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+namespace {
+
+LOGFONT MakeFont(const char* face, LONG height, LONG weight)
+{
+    LOGFONT lf;
+    std::memset(&lf, 0, sizeof(lf));
+    lf.lfHeight = height;
+    lf.lfWeight = weight;
+    lf.lfCharSet = GB2312_CHARSET;
+    std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
+    return lf;
+}
+
+void ExpectDefaults(const CGridCell& cell)
+{
+    EXPECT_EQ(cell.GetFormat(), 0x8824u);
+    ASSERT_NE(cell.GetText(), nullptr);
+    EXPECT_STREQ(cell.GetText(), "");
+    EXPECT_EQ(cell.GetImage(), -1);
+    EXPECT_EQ(cell.GetTextClr(), CLR_DEFAULT);
+    EXPECT_EQ(cell.GetBackClr(), CLR_DEFAULT);
+    EXPECT_EQ(cell.GetData(), 0);
+    EXPECT_EQ(cell.GetMargin(), 3u);
+    EXPECT_EQ(cell.GetState(), 0u);
+    EXPECT_FALSE(cell.IsEditing());
+    EXPECT_EQ(cell.GetGrid(), nullptr);
+}
+
+} // namespace
+
+TEST(CellTest, NewCellAndDynamicCreationHaveTheDefaults)
+{
+    CGridCell cell;
+    ExpectDefaults(cell);
+
+    // The grid creates its cells through the class record.
+    const CRuntimeClass* pClass = RUNTIME_CLASS(CGridCell);
+    EXPECT_STREQ(pClass->m_lpszClassName, "CGridCell");
+    EXPECT_TRUE(pClass->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase)));
+    std::unique_ptr<CObject> pObject(pClass->CreateObject());
+    ASSERT_NE(pObject, nullptr);
+    EXPECT_TRUE(pObject->IsKindOf(RUNTIME_CLASS(CGridCell)));
+    ExpectDefaults(*static_cast<CGridCell*>(pObject.get()));
+}
+
+TEST(CellTest, TextAndFontAreCopies)
+{
+    CGridCell cell;
+    char buffer[] = "Zhang San";
+    cell.SetText(buffer);
+    buffer[0] = 'X';
+    EXPECT_STREQ(cell.GetText(), "Zhang San");
+
+    cell.SetText(nullptr);
+    ASSERT_NE(cell.GetText(), nullptr);
+    EXPECT_STREQ(cell.GetText(), "");
+
+    // A double-byte CP936 name is kept byte for byte.
+    cell.SetText("\xd5\xc5\xc8\xfd");
+    EXPECT_STREQ(cell.GetText(), "\xd5\xc5\xc8\xfd");
+
+    LOGFONT lf = MakeFont("\xcb\xce\xcc\xe5", -16, FW_BOLD);
+    lf.lfItalic = 1;
+    cell.SetFont(&lf);
+    lf.lfHeight = -40;
+    EXPECT_EQ(cell.GetFont()->lfHeight, -16);
+    lf.lfHeight = -16;
+    EXPECT_EQ(std::memcmp(cell.GetFont(), &lf, sizeof(LOGFONT)), 0);
+
+    // A missing font is refused and the copy stays.
+    cell.SetFont(nullptr);
+    EXPECT_EQ(std::memcmp(cell.GetFont(), &lf, sizeof(LOGFONT)), 0);
+
+    // A cell does not know where it is.
+    cell.SetCoords(5, 7);
+    EXPECT_STREQ(cell.GetText(), "\xd5\xc5\xc8\xfd");
+    EXPECT_EQ(cell.GetFormat(), 0x8824u);
+}
+
+TEST(CellTest, ResetRestoresEverythingButTheFont)
+{
+    CGridCtrl grid;
+    CGridCell cell;
+    const LOGFONT lf = MakeFont("Sans", 20, FW_NORMAL);
+    cell.SetFont(&lf);
+    cell.SetText("text");
+    cell.SetImage(4);
+    cell.SetData(99);
+    cell.SetState(GVIS_SELECTED | GVIS_FIXED);
+    cell.SetFormat(DT_RIGHT);
+    cell.SetTextClr(RGB(1, 2, 3));
+    cell.SetBackClr(RGB(4, 5, 6));
+    cell.SetMargin(9);
+    cell.SetGrid(&grid);
+    cell.Edit(1, 1, CRect(0, 0, 10, 10), CPoint(0, 0), 8, 0);
+    ASSERT_TRUE(cell.IsEditing());
+
+    cell.Reset();
+    ExpectDefaults(cell);
+    EXPECT_EQ(std::memcmp(cell.GetFont(), &lf, sizeof(LOGFONT)), 0);
+}
+
+TEST(CellTest, AssignmentCopiesAttributesButNotTheEditingState)
+{
+    CGridCtrl grid;
+    CGridCell source;
+    const LOGFONT lf = MakeFont("Serif", -12, FW_SEMIBOLD);
+    source.SetGrid(&grid);
+    source.SetText("source");
+    source.SetImage(2);
+    source.SetData(1234);
+    source.SetState(GVIS_SELECTED | GVIS_MODIFIED);
+    source.SetFormat(DT_CENTER | DT_SINGLELINE);
+    source.SetTextClr(RGB(10, 20, 30));
+    source.SetBackClr(RGB(40, 50, 60));
+    source.SetFont(&lf);
+    source.SetMargin(7);
+
+    // Target idle, source idle: attributes arrive, the target stays idle.
+    CGridCell target;
+    target = source;
+    EXPECT_EQ(target.GetGrid(), &grid);
+    EXPECT_STREQ(target.GetText(), "source");
+    EXPECT_EQ(target.GetImage(), 2);
+    EXPECT_EQ(target.GetData(), 1234);
+    EXPECT_EQ(target.GetState(), (DWORD)(GVIS_SELECTED | GVIS_MODIFIED));
+    EXPECT_EQ(target.GetFormat(), (DWORD)(DT_CENTER | DT_SINGLELINE));
+    EXPECT_EQ(target.GetTextClr(), RGB(10, 20, 30));
+    EXPECT_EQ(target.GetBackClr(), RGB(40, 50, 60));
+    EXPECT_EQ(std::memcmp(target.GetFont(), &lf, sizeof(LOGFONT)), 0);
+    EXPECT_EQ(target.GetMargin(), 7u);
+    EXPECT_FALSE(target.IsEditing());
+
+    // An editing source does not make the target editing.
+    source.Edit(1, 1, CRect(0, 0, 10, 10), CPoint(0, 0), 8, 0);
+    ASSERT_TRUE(source.IsEditing());
+    CGridCell idle;
+    idle = source;
+    EXPECT_FALSE(idle.IsEditing());
+
+    // An editing target keeps editing when assigned through the base class.
+    CGridCell editing;
+    editing.Edit(1, 1, CRect(0, 0, 10, 10), CPoint(0, 0), 8, 0);
+    CGridCellBase& base = editing;
+    CGridCell plain;
+    base = plain;
+    EXPECT_TRUE(editing.IsEditing());
+    EXPECT_STREQ(editing.GetText(), "");
+}
+
+TEST(CellTest, EditChoosesTheStyleAndGoesThroughTheGrid)
+{
+    CGridProbe grid;
+    struct Case {
+        DWORD format;
+        DWORD style;
+    } cases[] = {
+        {0x8824, ES_LEFT},
+        {DT_CENTER | DT_VCENTER | DT_SINGLELINE, ES_CENTER},
+        {DT_RIGHT, ES_RIGHT},
+        {DT_RIGHT | DT_CENTER, ES_RIGHT},   // right wins
+    };
+    for (const Case& c : cases) {
+        CGridCell cell;
+        cell.SetGrid(&grid);
+        cell.SetFormat(c.format);
+        cell.SetText("abc");
+        EXPECT_TRUE(cell.Edit(4, 6, CRect(10, 20, 70, 38), CPoint(15, 25), 8, 'x'));
+        ASSERT_FALSE(grid.editorCalls.empty());
+        EXPECT_EQ(grid.editorCalls.back().dwStyle, c.style) << "format " << c.format;
+        EXPECT_TRUE(cell.IsEditing());
+    }
+
+    const CGridProbe::EditorCall& call = grid.editorCalls.back();
+    EXPECT_TRUE(call.rect.EqualRect(CRect(10, 20, 70, 38)));
+    EXPECT_EQ(call.nID, 8u);
+    EXPECT_EQ(call.nRow, 4);
+    EXPECT_EQ(call.nCol, 6);
+    EXPECT_STREQ(call.strText, "abc");
+    EXPECT_EQ(call.nChar, (UINT)'x');
+}
+
+TEST(CellTest, EndEditReachesTheEditWindowUntilTheEditHasEnded)
+{
+    CGridProbe grid;
+    CGridCell cell;
+    cell.SetGrid(&grid);
+
+    // Idle: nothing to end.
+    cell.EndEdit();
+    EXPECT_TRUE(grid.endedEditors.empty());
+
+    cell.Edit(1, 2, CRect(0, 0, 50, 20), CPoint(0, 0), 8, 0);
+    cell.EndEdit();
+    ASSERT_EQ(grid.endedEditors.size(), 1u);
+    EXPECT_EQ(grid.endedEditors[0], &grid.editor);
+    // Ending is asked for; the cell is idle only once the grid reports the end.
+    EXPECT_TRUE(cell.IsEditing());
+
+    cell.OnEndEdit();
+    EXPECT_FALSE(cell.IsEditing());
+    cell.EndEdit();
+    EXPECT_EQ(grid.endedEditors.size(), 1u);
+}
