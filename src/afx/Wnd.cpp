@@ -36,6 +36,12 @@ int ParentClientOffset(const QWidget* pWidget)
     return pParent ? CWndPrivate::BorderOf(pParent) : 0;
 }
 
+// The handle of a window object that may be NULL.
+HWND HandleOf(const CWnd* pWnd)
+{
+    return pWnd ? pWnd->m_hWnd : nullptr;
+}
+
 bool IsInternal(const QWidget* pWidget)
 {
     return pWidget->property("afxInternal").toBool();
@@ -102,7 +108,7 @@ BOOL CWnd::Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle, 
     if (!(dwStyle & WS_POPUP))
         dwStyle |= WS_CHILD;
     return CreateEx(0, lpszClassName, lpszWindowName, dwStyle, rect.left, rect.top,
-                    rect.right - rect.left, rect.bottom - rect.top, pParentWnd->GetSafeHwnd(), nID);
+                    rect.right - rect.left, rect.bottom - rect.top, HandleOf(pParentWnd), nID);
 }
 
 BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
@@ -111,7 +117,9 @@ BOOL CWnd::CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowNa
     WNDCLASS wc;
     if (m_hWnd || !CWndState::Get().LookupClass(lpszClassName, &wc))
         return FALSE;
-    const bool bChild = (dwStyle & WS_CHILD) && hWndParent;
+    if ((dwStyle & WS_CHILD) && !hWndParent)
+        return FALSE;   // a child window needs its parent
+    const bool bChild = (dwStyle & WS_CHILD) != 0;
     QWidget* pWidget;
     if (bChild) {
         pWidget = new QWidget(hWndParent);
@@ -148,7 +156,7 @@ BOOL CWnd::CreateFromWidget(QWidget* pWidget, DWORD dwStyle, const RECT& rect, C
 {
     if (m_hWnd || !pWidget || FromHandlePermanent(pWidget))
         return FALSE;
-    HWND hWndParent = pParentWnd->GetSafeHwnd();
+    HWND hWndParent = HandleOf(pParentWnd);
     const bool bChild = (dwStyle & WS_CHILD) && hWndParent;
     if (bChild && pWidget->parentWidget() != hWndParent)
         pWidget->setParent(hWndParent);
@@ -993,19 +1001,19 @@ void CWnd::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
 
 void CWnd::OnSetFocus(CWnd* pOldWnd)
 {
-    DefWindowProc(WM_SETFOCUS, reinterpret_cast<WPARAM>(pOldWnd->GetSafeHwnd()), 0);
+    DefWindowProc(WM_SETFOCUS, reinterpret_cast<WPARAM>(HandleOf(pOldWnd)), 0);
 }
 
 void CWnd::OnKillFocus(CWnd* pNewWnd)
 {
-    DefWindowProc(WM_KILLFOCUS, reinterpret_cast<WPARAM>(pNewWnd->GetSafeHwnd()), 0);
+    DefWindowProc(WM_KILLFOCUS, reinterpret_cast<WPARAM>(HandleOf(pNewWnd)), 0);
 }
 
 void CWnd::OnCaptureChanged(CWnd*) {}
 
 BOOL CWnd::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
 {
-    return (BOOL)DefWindowProc(WM_SETCURSOR, reinterpret_cast<WPARAM>(pWnd->GetSafeHwnd()),
+    return (BOOL)DefWindowProc(WM_SETCURSOR, reinterpret_cast<WPARAM>(HandleOf(pWnd)),
                                MAKELPARAM((WORD)nHitTest, (WORD)message));
 }
 

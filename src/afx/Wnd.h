@@ -52,7 +52,10 @@ public:
     static CWnd* FromHandlePermanent(HWND hWnd);
 
     // Creation and destruction. A child window (WS_CHILD) gets a plain widget inside its
-    // parent; a popup (WS_POPUP) a frameless top-level tool widget.
+    // parent; a popup (WS_POPUP) a frameless top-level widget, one that never takes the focus
+    // (a tip) with WS_EX_TOOLWINDOW | WS_EX_TOPMOST; any other window a normal top-level
+    // window with its title. The class must be registered (NULL: a plain default class).
+    // PreSubclassWindow and WM_SIZE come during creation; WS_VISIBLE shows the window.
     virtual BOOL Create(LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
                         const RECT& rect, CWnd* pParentWnd, UINT nID);
     BOOL CreateEx(DWORD dwExStyle, LPCTSTR lpszClassName, LPCTSTR lpszWindowName, DWORD dwStyle,
@@ -69,6 +72,8 @@ public:
     BOOL SubclassWindow(HWND hWnd);
     HWND UnsubclassWindow();
     virtual void PreSubclassWindow() {}
+    // WM_DESTROY, the child windows' destruction, then the widget is deleted if this object
+    // made it (Create, CreateEx, CreateFromWidget); a subclassed widget is only released.
     virtual BOOL DestroyWindow();
     // Called after the window is gone; a self-owning window deletes itself here.
     virtual void PostNcDestroy() {}
@@ -118,7 +123,9 @@ public:
     // Routes a message to its handler; unhandled ones go to DefWindowProc.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
-    // Input messages pass here first; TRUE means handled and not dispatched.
+    // Queued messages (mouse, keys and characters, timers, posted messages) pass here first,
+    // for the target window and then its parents up to the top-level window; TRUE means
+    // handled: the message (and the characters of a swallowed key) is not dispatched.
     virtual BOOL PreTranslateMessage(MSG* pMsg);
     // Default handling of the message being dispatched: DefWindowProc with it. For a window
     // that is a standard control (a widget of a Qt class other than plain QWidget),

@@ -328,7 +328,7 @@ bool CWndPrivate::eventFilter(QObject* pObject, QEvent* pEvent)
         bResult = FilterWidgetEvent(pEvent);
     } else {
         for (int nBar : {SB_HORZ, SB_VERT}) {
-            if (pObject == m_bars[nBar].pBar)
+            if (pObject == m_bars[nBar].pBarObject)
                 bResult = FilterBarEvent(nBar, pEvent);
         }
     }
@@ -575,6 +575,7 @@ QScrollBar* CWndPrivate::MakeBar(int nBar)
     });
     connect(pBar, &QAbstractSlider::sliderReleased, this, [this, nBar] { OnBarReleased(nBar); });
     m_bars[nBar].pBar = pBar;
+    m_bars[nBar].pBarObject = pBar;
     SyncBar(nBar);
     return pBar;
 }

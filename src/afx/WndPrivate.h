@@ -55,6 +55,7 @@ public:
     // Scroll bars.
     struct Bar {
         QPointer<QScrollBar> pBar;
+        const QObject* pBarObject = nullptr;   // identity only: events come during its destruction
         SCROLLINFO info {sizeof(SCROLLINFO), 0, 0, 100, 0, 0, 0};
         bool bShown = false;
         bool bEnabled = true;

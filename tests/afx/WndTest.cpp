@@ -355,7 +355,12 @@ TEST_F(WndTest, CaptureRoutesTheMouseAndNotifiesTheLoser)
     MakeChild(other, 0, CRect(250, 20, 300, 60));
     EXPECT_EQ(nullptr, child.SetCapture());
     EXPECT_EQ(&child, CWnd::GetCapture());
-    // A move over another widget reaches the capture window in its client coordinates.
+    // A move over another widget reaches the capture window in its client coordinates, with
+    // the button up (a tip holding the capture) or down (a drag).
+    QTest::mouseMove(m_parent.m_hWnd, QPoint(300, 200));
+    ASSERT_EQ(1u, child.Of(WM_MOUSEMOVE).size());
+    EXPECT_EQ(CPoint(300 - 10 - 1, 200 - 20 - 1), child.Of(WM_MOUSEMOVE)[0].pt);
+    EXPECT_EQ(0u, child.Of(WM_MOUSEMOVE)[0].a);
     QTest::mousePress(child.m_hWnd, Qt::LeftButton, {}, QPoint(5, 5));
     QTest::mouseMove(m_parent.m_hWnd, QPoint(350, 250));
     QTest::mouseRelease(m_parent.m_hWnd, Qt::LeftButton, {}, QPoint(350, 250));
@@ -391,6 +396,16 @@ TEST_F(WndTest, SentMessagesRunAtOncePostedOnesLaterInOrder)
     QCoreApplication::processEvents();
     EXPECT_EQ((std::vector<UINT> {WM_USER + 1, WM_USER + 3, WM_USER + 2, WM_USER + 4}),
               child.Messages({WM_USER + 1, WM_USER + 2, WM_USER + 3, WM_USER + 4}));
+    // A window closing itself by a posted WM_CLOSE is destroyed while its message is handled,
+    // then deletes itself; its widget goes once the event loop is back.
+    auto* pSelf = new CTestWnd;
+    pSelf->m_bDeleteSelf = true;
+    MakeChild(*pSelf);
+    QPointer<QWidget> pWidget = pSelf->m_hWnd;
+    pSelf->PostMessage(WM_CLOSE);
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(pWidget.isNull());
     // A message posted to a window destroyed meanwhile is dropped.
     CTestWnd gone;
     MakeChild(gone);
@@ -708,21 +723,4 @@ TEST(MessageBoxTest, RecorderAnswersWithoutShowing)
     EXPECT_EQ(CString("cap"), recorder.Calls()[0].strCaption);
     EXPECT_TRUE(recorder.Calls()[1].strCaption.IsEmpty());
     EXPECT_EQ((UINT)MB_YESNO, recorder.Calls()[1].nType);
-}
-
-TEST_F(WndTest, ScratchHoverCapture)
-{
-    CTestWnd child;
-    MakeChild(child);
-    child.SetCapture();
-    QTest::mouseMove(m_parent.m_hWnd, QPoint(350, 250));
-    for (auto& e : child.Of(WM_MOUSEMOVE)) printf("child move %d,%d flags %u\n", e.pt.x, e.pt.y, e.a);
-    for (auto& e : m_parent.Of(WM_MOUSEMOVE)) printf("parent move %d,%d\n", e.pt.x, e.pt.y);
-    QTest::mouseMove(m_parent.m_hWnd, QPoint(600, 500));
-    for (auto& e : child.Of(WM_MOUSEMOVE)) printf("child move2 %d,%d flags %u\n", e.pt.x, e.pt.y, e.a);
-    POINT pt; GetCursorPos(&pt); printf("cursor %d,%d\n", pt.x, pt.y);
-    ReleaseCapture();
-    child.m_log.clear();
-    QTest::mouseMove(child.m_hWnd, QPoint(30, 30));
-    for (auto& e : child.m_log) printf("hover msg %x %u %u (%d,%d)\n", e.message, e.a, e.b, e.pt.x, e.pt.y);
 }

@@ -2,6 +2,8 @@
 // the area outside the cells, partial repaints and single-cell redraws.
 #include "ViewTestGrid.h"
 
+#include <QApplication>
+#include <QPalette>
 #include <gtest/gtest.h>
 
 #include <utility>
@@ -130,4 +132,30 @@ TEST(PaintTest, RedrawCellPaintsOneCellAtOnce)
 
     // A cell out of view is not drawn.
     EXPECT_FALSE(w.grid.RedrawCell(250, 4));
+}
+
+TEST(PaintTest, SystemColourChangeReachesOnlyColoursTheApplicationKept)
+{
+    GridWindow w;
+    GridWindow own;
+    own.grid.SetTextBkColor(RGB(255, 255, 200));
+    const COLORREF crText = w.grid.GetTextColor();
+
+    const QPalette paletteBefore = QApplication::palette();
+    QPalette palette = paletteBefore;
+    palette.setColor(QPalette::Base, QColor(230, 240, 250));
+    QApplication::setPalette(palette);   // the windows hear of it as WM_SYSCOLORCHANGE
+    QApplication::processEvents();
+    const COLORREF crNewWindow = GetSysColor(COLOR_WINDOW);
+    const COLORREF crFollowed = w.grid.GetTextBkColor(), crOwn = own.grid.GetTextBkColor();
+    const COLORREF crTextAfter = w.grid.GetTextColor();
+    QApplication::setPalette(paletteBefore);
+    QApplication::processEvents();
+
+    ASSERT_EQ(crNewWindow, RGB(230, 240, 250));
+    EXPECT_EQ(crFollowed, crNewWindow);
+    EXPECT_EQ(crTextAfter, crText);
+    EXPECT_EQ(crOwn, RGB(255, 255, 200));
+    // Back again with the system.
+    EXPECT_EQ(w.grid.GetTextBkColor(), GetSysColor(COLOR_WINDOW));
 }

@@ -3,6 +3,7 @@
 #include "ViewTestGrid.h"
 
 #include <QScrollBar>
+#include <QTest>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -63,7 +64,10 @@ TEST(ScrollTest, EveryScrollCodeMovesToItsPositionAndRepaintsOnlyThen)
     const int nLastPos = w.grid.GetVScrollMax() - ((int)si.nPage - 1);
 
     // Each step: the paints it caused and the position it left.
-    auto step = [&](UINT nCode) { return std::make_pair(w.PaintsAfter(nCode), w.Pos()); };
+    auto step = [&](UINT nCode) {
+        const int nPaints = w.PaintsAfter(nCode);
+        return std::make_pair(nPaints, w.Pos());
+    };
     EXPECT_EQ(step(SB_LINEDOWN), std::make_pair(1, h));
     EXPECT_EQ(w.grid.GetTopleftNonFixedCell().row, 2);
     EXPECT_EQ(step(SB_LINEDOWN), std::make_pair(1, 2 * h));
@@ -190,4 +194,21 @@ TEST(ScrollTest, HorizontalScrollRepaintsRightOfTheHeadings)
     // Column B's heading now sits right after the heading column.
     EXPECT_GT(DarkPixels(w.grid, w.grid.CellRect(0, 2)), 0);
     EXPECT_EQ(w.grid.CellRect(0, 2).left, 40);
+}
+
+TEST(ScrollTest, TimerWithThePointerBelowExtendsTheSelectionToTheBottomEdge)
+{
+    ShortGridWindow w;
+    w.grid.SetFocusCell(2, 3);
+    w.grid.m_SelectionStartCell = CCellID(2, 3);
+    w.grid.m_MouseMode = CGridCtrl::MOUSE_SELECT_CELLS;
+    CRect rectClient;
+    w.grid.GetClientRect(rectClient);
+    const int x = w.grid.CellRect(2, 5).CenterPoint().x;
+    QTest::mouseMove(w.grid.m_hWnd, QPoint(x, rectClient.bottom + 30));
+
+    w.grid.SendMessage(WM_TIMER, WM_LBUTTONDOWN, 0);
+    const CCellID idEdge = w.grid.GetCellFromPt(CPoint(x, rectClient.bottom));
+    ASSERT_GT(idEdge.row, 2);
+    EXPECT_EQ(w.grid.GetSelectedCellRange(), CCellRange(2, 3, idEdge.row, 5));
 }

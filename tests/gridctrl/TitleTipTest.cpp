@@ -165,3 +165,22 @@ TEST(TitleTipTest, ScrollingHidesTheTip)
     w.grid.SendMessage(WM_VSCROLL, SB_LINEDOWN, 0);
     EXPECT_FALSE(w.Tip().IsWindowVisible());
 }
+
+TEST(TitleTipTest, HoveringOverDividersEntersTheirModesAndShowsNoTip)
+{
+    TipWindow w;
+    const CRect rHead = w.grid.CellRect(0, 4);
+    w.MoveTo(CPoint(rHead.right - 1, rHead.CenterPoint().y));
+    EXPECT_EQ(w.grid.GetMouseMode(), CGridCtrl::MOUSE_OVER_COL_DIVIDE);
+    const CRect rRowHead = w.grid.CellRect(3, 0);
+    w.MoveTo(CPoint(rRowHead.CenterPoint().x, rRowHead.bottom - 1));
+    EXPECT_EQ(w.grid.GetMouseMode(), CGridCtrl::MOUSE_OVER_ROW_DIVIDE);
+
+    EXPECT_FALSE(w.Tip().IsWindowVisible());
+
+    // Away from the dividers the grid is idle again and the cut-off cell gets its tip.
+    const CRect r34 = w.grid.CellRect(3, 4);
+    w.MoveTo(r34.CenterPoint());
+    EXPECT_EQ(w.grid.GetMouseMode(), CGridCtrl::MOUSE_NOTHING);
+    EXPECT_TRUE(w.Tip().IsWindowVisible());
+}

@@ -19,6 +19,8 @@ public:
     int nDrawCount = 0;
     std::vector<ReceivedMessage> messages;
 
+    using CGridCtrl::m_MouseMode;
+    using CGridCtrl::m_SelectionStartCell;
     using CGridCtrl::m_TitleTip;
 
     void OnDraw(CDC* pDC) override
