@@ -1,7 +1,25 @@
 #include <QApplication>
+#include <QTest>
+#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+
+namespace {
+
+// QTest releases a key with the modifiers it was pressed with, so the application goes on
+// believing Shift or Ctrl is held. Every test starts with no modifier down.
+class CModifierReset : public ::testing::EmptyTestEventListener {
+    void OnTestStart(const ::testing::TestInfo&) override
+    {
+        if (QGuiApplication::queryKeyboardModifiers() == Qt::NoModifier)
+            return;
+        QWidget widget;
+        QTest::keyRelease(&widget, Qt::Key_Shift, Qt::NoModifier);
+    }
+};
+
+} // namespace
 
 // Every suite runs under Qt's offscreen platform: real widgets and events, no display.
 int main(int argc, char** argv)
@@ -9,5 +27,6 @@ int main(int argc, char** argv)
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    ::testing::UnitTest::GetInstance()->listeners().Append(new CModifierReset);
     return RUN_ALL_TESTS();
 }

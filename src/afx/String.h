@@ -75,6 +75,9 @@ public:
     template <typename... Args>
     void Format(LPCTSTR pszFormat, const Args&... args) { FormatArgs(pszFormat, FormatArg(args)...); }
 
+    // The string resource nID (Resource.h); FALSE and empty when there is none.
+    BOOL LoadString(UINT nID);
+
     LPTSTR GetBuffer(int nMinBufLength);
     void ReleaseBuffer(int nNewLength = -1);   // -1: up to the first NUL
 

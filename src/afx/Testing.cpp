@@ -34,3 +34,96 @@ int CMessageBoxRecorder::Answer(LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nTyp
 }
 
 } // namespace Testing
+
+namespace Testing {
+
+namespace {
+CModalDialogAnswerer* s_pDialogAnswerer = nullptr;
+CFileDialogAnswerer* s_pFileAnswerer = nullptr;
+CShellRecorder* s_pShellRecorder = nullptr;
+}
+
+// Modal dialogs.
+
+CModalDialogAnswerer::CModalDialogAnswerer() : m_pPrevious(s_pDialogAnswerer)
+{
+    s_pDialogAnswerer = this;
+}
+
+CModalDialogAnswerer::~CModalDialogAnswerer()
+{
+    s_pDialogAnswerer = m_pPrevious;
+}
+
+CModalDialogAnswerer* CModalDialogAnswerer::Active()
+{
+    return s_pDialogAnswerer;
+}
+
+void CModalDialogAnswerer::QueueAnswer(UINT nIDTemplate, int nButton, Action action)
+{
+    m_answers.push_back({nIDTemplate, nButton, std::move(action)});
+}
+
+// The oldest answer for this dialog, else the oldest for any dialog (template 0).
+bool CModalDialogAnswerer::TakeAnswer(UINT nIDTemplate, int& nButton, Action& action)
+{
+    for (UINT nWanted : {nIDTemplate, 0u}) {
+        for (auto it = m_answers.begin(); it != m_answers.end(); ++it) {
+            if (it->nIDTemplate != nWanted)
+                continue;
+            nButton = it->nButton;
+            action = std::move(it->action);
+            m_answers.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+// File dialogs.
+
+CFileDialogAnswerer::CFileDialogAnswerer() : m_pPrevious(s_pFileAnswerer)
+{
+    s_pFileAnswerer = this;
+}
+
+CFileDialogAnswerer::~CFileDialogAnswerer()
+{
+    s_pFileAnswerer = m_pPrevious;
+}
+
+CFileDialogAnswerer* CFileDialogAnswerer::Active()
+{
+    return s_pFileAnswerer;
+}
+
+bool CFileDialogAnswerer::Answer(const FileDialogCall& call, CString& strPath)
+{
+    m_calls.push_back(call);
+    if (m_answers.empty())
+        return false;
+    const Reply reply = m_answers.front();
+    m_answers.pop_front();
+    strPath = reply.strPath;
+    return reply.bOk;
+}
+
+// The shell.
+
+CShellRecorder::CShellRecorder() : m_pPrevious(s_pShellRecorder)
+{
+    s_pShellRecorder = this;
+}
+
+CShellRecorder::~CShellRecorder()
+{
+    s_pShellRecorder = m_pPrevious;
+}
+
+CShellRecorder* CShellRecorder::Active()
+{
+    return s_pShellRecorder;
+}
+
+} // namespace Testing

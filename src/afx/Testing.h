@@ -5,7 +5,10 @@
 #include "String.h"
 
 #include <deque>
+#include <functional>
 #include <vector>
+
+class CDialog;
 
 namespace Testing {
 
@@ -36,6 +39,115 @@ private:
     std::vector<MessageBoxCall> m_calls;
     std::deque<int> m_answers;
     CMessageBoxRecorder* m_pPrevious;
+};
+
+// While one exists, CDialog::DoModal runs no modal loop: it makes the dialog and shows it,
+// runs OnInitDialog, then the queued answer for that dialog (or the oldest answer queued for
+// template 0, any dialog): first its action, which may drive the dialog's real widgets, then
+// a click of its button (BN_CLICKED of nButton, 0 for none). A dialog still open after that
+// is closed with its close box (OnCancel); one that refuses even that ends with IDCANCEL.
+// A dialog without an answer is closed with its close box at once. Answerers nest.
+struct DoModalCall {
+    UINT nIDTemplate;
+    INT_PTR nResult;
+    bool bEndedByAnswer;   // the action or the button ended it, not the close box
+};
+
+class CModalDialogAnswerer {
+public:
+    using Action = std::function<void(CDialog&)>;
+    CModalDialogAnswerer();
+    ~CModalDialogAnswerer();
+    CModalDialogAnswerer(const CModalDialogAnswerer&) = delete;
+    CModalDialogAnswerer& operator=(const CModalDialogAnswerer&) = delete;
+
+    void QueueAnswer(UINT nIDTemplate, int nButton, Action action = {});
+    const std::vector<DoModalCall>& Calls() const { return m_calls; }
+
+    // Used by DoModal: takes the answer for the dialog; FALSE when there is none.
+    static CModalDialogAnswerer* Active();
+    bool TakeAnswer(UINT nIDTemplate, int& nButton, Action& action);
+    void Record(const DoModalCall& call) { m_calls.push_back(call); }
+
+private:
+    struct Answer {
+        UINT nIDTemplate;
+        int nButton;
+        Action action;
+    };
+    std::deque<Answer> m_answers;
+    std::vector<DoModalCall> m_calls;
+    CModalDialogAnswerer* m_pPrevious;
+};
+
+// While one exists, CFileDialog::DoModal shows nothing: it records the call and answers with
+// the next queued path (as if the user had typed it: the default extension rule applies) or
+// cancels; with nothing queued it cancels. Paths are CP936. Answerers nest.
+struct FileDialogCall {
+    bool bOpen;
+    CString strDefExt;
+    CString strFileName;     // the initial name
+    CString strFilter;       // as given, with '|'
+    CString strInitialDir;
+    DWORD dwFlags;
+};
+
+class CFileDialogAnswerer {
+public:
+    CFileDialogAnswerer();
+    ~CFileDialogAnswerer();
+    CFileDialogAnswerer(const CFileDialogAnswerer&) = delete;
+    CFileDialogAnswerer& operator=(const CFileDialogAnswerer&) = delete;
+
+    void QueueAnswer(LPCTSTR lpszPath) { m_answers.push_back({true, CString(lpszPath)}); }
+    void QueueCancel() { m_answers.push_back({false, CString()}); }
+    const std::vector<FileDialogCall>& Calls() const { return m_calls; }
+
+    // Used by CFileDialog: FALSE for cancel.
+    static CFileDialogAnswerer* Active();
+    bool Answer(const FileDialogCall& call, CString& strPath);
+
+private:
+    struct Reply {
+        bool bOk;
+        CString strPath;
+    };
+    std::deque<Reply> m_answers;
+    std::vector<FileDialogCall> m_calls;
+    CFileDialogAnswerer* m_pPrevious;
+};
+
+// While one exists, ShellExecute opens nothing: it records the call and returns the set
+// result (42, success, unless changed). Recorders nest.
+struct ShellExecuteCall {
+    CString strOperation;
+    CString strFile;
+    CString strParameters;
+    CString strDirectory;
+    int nShowCmd;
+};
+
+class CShellRecorder {
+public:
+    CShellRecorder();
+    ~CShellRecorder();
+    CShellRecorder(const CShellRecorder&) = delete;
+    CShellRecorder& operator=(const CShellRecorder&) = delete;
+
+    void SetResult(INT_PTR nResult) { m_nResult = nResult; }
+    const std::vector<ShellExecuteCall>& Calls() const { return m_calls; }
+
+    static CShellRecorder* Active();
+    INT_PTR Record(const ShellExecuteCall& call)
+    {
+        m_calls.push_back(call);
+        return m_nResult;
+    }
+
+private:
+    std::vector<ShellExecuteCall> m_calls;
+    INT_PTR m_nResult = 42;
+    CShellRecorder* m_pPrevious;
 };
 
 } // namespace Testing

@@ -193,6 +193,8 @@ void CWnd::SetWindowData(HWND hWnd, DWORD dwStyle, UINT nID, LPCTSTR lpszClassNa
         return;
     hWnd->setProperty("afxStyle", (uint)dwStyle);
     hWnd->setProperty("afxId", (uint)nID);
+    if (CWnd* pWnd = FromHandlePermanent(hWnd))
+        pWnd->m_hIdWnd = nullptr;
     if (lpszClassName)
         hWnd->setProperty("afxClass", QByteArray(lpszClassName));
 }
@@ -223,6 +225,7 @@ BOOL CWnd::Attach(HWND hWnd, BOOL bOwnsWidget)
 {
     CWndState& state = CWndState::Get();
     m_hWnd = hWnd;
+    m_hIdWnd = nullptr;
     d = std::make_unique<CWndPrivate>(this, hWnd, bOwnsWidget != FALSE);
     state.AddPermanent(hWnd, this);
     state.EnsureApplicationFilter();
@@ -287,13 +290,21 @@ BOOL CWnd::DestroyWindow()
 
 UINT CWnd::GetDlgCtrlID() const
 {
-    return m_hWnd ? m_hWnd->property("afxId").toUInt() : 0;
+    if (!m_hWnd)
+        return 0;
+    if (m_hIdWnd != m_hWnd) {
+        m_nIdCache = m_hWnd->property("afxId").toUInt();
+        m_hIdWnd = m_hWnd;
+    }
+    return m_nIdCache;
 }
 
 void CWnd::SetDlgCtrlID(UINT nID)
 {
-    if (m_hWnd)
-        m_hWnd->setProperty("afxId", (uint)nID);
+    if (!m_hWnd)
+        return;
+    m_hWnd->setProperty("afxId", (uint)nID);
+    m_hIdWnd = nullptr;
 }
 
 CWnd* CWnd::GetParent() const

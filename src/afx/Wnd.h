@@ -212,6 +212,9 @@ private:
     CWnd* m_pOwnerWnd = nullptr;
     BOOL m_bTemporary = FALSE;
     std::unique_ptr<CWndPrivate> d;   // exists while a window is attached
+    // The control id, read from the widget once: notifications ask for it on every cell.
+    mutable HWND m_hIdWnd = nullptr;
+    mutable UINT m_nIdCache = 0;
 };
 
 class CScrollBar : public CWnd {};

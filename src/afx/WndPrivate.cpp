@@ -515,6 +515,11 @@ bool CWndPrivate::OnQtInputMethod(QInputMethodEvent* pEvent)
 
 bool CWndPrivate::OnQtFocus(QFocusEvent* pEvent)
 {
+    // A popup menu (an edit's context menu) does not take the focus from the window beneath it,
+    // as menus of the window system do not: the window keeps its focus, and an in-place edit
+    // does not end under its own menu.
+    if (pEvent->reason() == Qt::PopupFocusReason)
+        return false;
     CWndState& state = CWndState::Get();
     CEventDelivery delivery;
     delivery.pEvent = pEvent;

@@ -32,6 +32,12 @@ typedef char* LPTSTR;
 typedef const char* LPCSTR;
 typedef short SHORT;
 typedef int* LPINT;
+typedef intptr_t INT_PTR;
+
+// Handles of modules (ShellExecute answers with one: above 32 is success) and icons.
+typedef struct HINSTANCE__* HINSTANCE;
+typedef HINSTANCE HMODULE;
+typedef struct HICON__* HICON;
 
 // A window handle is the widget that a window object wraps.
 typedef QWidget* HWND;

@@ -1,6 +1,7 @@
 #include "GridCell.h"
 
 #include "GridCtrl.h"
+#include "InPlaceEdit.h"
 
 #include <cstring>
 
@@ -49,17 +50,29 @@ BOOL CGridCell::Edit(int nRow, int nCol, CRect rect, CPoint /*point*/, UINT nID,
     else if (GetFormat() & DT_CENTER)
         dwStyle = ES_CENTER;
 
+    // The edit window owns itself; the cell only remembers it until OnEndEdit. Opening it
+    // moves the focus, which may end an earlier edit of this cell and clear the bookkeeping,
+    // so the bookkeeping is set once the new window stands.
+    auto* pEdit = new CInPlaceEdit(m_pGrid, rect, dwStyle, nID, nRow, nCol, GetText(), nChar);
     m_bEditing = TRUE;
-    // The edit window owns itself; the cell only remembers it until OnEndEdit.
-    m_pEditWnd = m_pGrid ? m_pGrid->CreateInPlaceEditor(rect, dwStyle, nID, nRow, nCol, GetText(), nChar)
-                         : nullptr;
+    if (!pEdit->GetSafeHwnd()) {
+        // No window: the cell stays in editing state, with nothing to end and nothing to keep.
+        delete pEdit;
+        m_pEditWnd = nullptr;
+    } else if (pEdit->HasEnded()) {
+        // Its first character already ended it (Esc), and its report made the cell idle.
+        m_bEditing = FALSE;
+        m_pEditWnd = nullptr;
+    } else {
+        m_pEditWnd = pEdit;
+    }
     return TRUE;
 }
 
 void CGridCell::EndEdit()
 {
-    if (m_pEditWnd && m_pGrid)
-        m_pGrid->EndInPlaceEditor(m_pEditWnd);
+    if (m_pEditWnd)
+        static_cast<CInPlaceEdit*>(m_pEditWnd)->EndEdit();
 }
 
 void CGridCell::OnEndEdit()

@@ -1,14 +1,22 @@
 // CGridCtrl: construction, the cell model (counts, cells, item accessors, sizes), geometry,
-// focus, selection, notifications and fonts; then painting, scrolling, the cursor, the title
-// tip and the timer of a mouse selection. Cells paint themselves; the grid paints backgrounds
-// and lines around them.
+// focus, selection, notifications and fonts; painting, scrolling, the cursor, the title tip and
+// the auto-scroll timer; the mouse, the keyboard and the clipboard; in-place editing. Cells
+// paint themselves; the grid paints backgrounds and lines around them.
 #include "GridCtrl.h"
 
+#include "Dialog.h"
+#include "InPlaceEdit.h"
 #include "MemDC.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 IMPLEMENT_DYNCREATE(CGridCtrl, CObject)
 
@@ -53,7 +61,8 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
     m_nRowsPerWheelNotch = GetMouseScrollLines();
     m_pRtcDefault = RUNTIME_CLASS(CGridCell);
 
-    // Drag and drop needs no process-wide initialisation here, so there is nothing to undo.
+    // Drag and drop and the clipboard need no process-wide initialisation here, so there is
+    // nothing to undo either.
     std::memset(&m_Logfont, 0, sizeof(m_Logfont));
     GetMessageFont(&m_Logfont);
 
@@ -84,6 +93,9 @@ CGridCtrl::~CGridCtrl()
         DestroyWindow();
     DeleteAllItems();
     m_Font.DeleteObject();
+    // Text this grid copied stays on the clipboard after the program ends.
+    if (COleDataSource::IsClipboardOwned())
+        COleDataSource::FlushClipboard();
 }
 
 BOOL CGridCtrl::RegisterWindowClass()
@@ -108,6 +120,7 @@ BOOL CGridCtrl::Create(const RECT& rect, CWnd* pParentWnd, UINT nID, DWORD dwSty
 
     if (m_bTitleTips && !m_TitleTip.GetSafeHwnd())
         m_TitleTip.Create(this);
+    m_DropTarget.Register(this);
 
     m_arRowHeights.assign((size_t)m_nRows, (UINT)m_nDefCellHeight);
     m_arColWidths.assign((size_t)m_nCols, (UINT)m_nDefCellWidth);
@@ -122,6 +135,7 @@ BOOL CGridCtrl::SubclassWindow(HWND hWnd)
         return FALSE;
     if (m_bTitleTips && !m_TitleTip.GetSafeHwnd())
         m_TitleTip.Create(this);
+    m_DropTarget.Register(this);
     return TRUE;
 }
 
@@ -1103,29 +1117,6 @@ void CGridCtrl::OnSelecting(const CCellID& currentCell)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Editing
-
-void CGridCtrl::EndEditing()
-{
-    if (!IsValid(m_idCurrentCell))
-        return;
-    if (CGridCellBase* pCell = GetCell(m_idCurrentCell.row, m_idCurrentCell.col))
-        pCell->EndEdit();
-}
-
-CWnd* CGridCtrl::CreateInPlaceEditor(CRect /*rect*/, DWORD /*dwStyle*/, UINT /*nID*/, int /*nRow*/,
-                                     int /*nCol*/, LPCTSTR /*szText*/, UINT /*nChar*/)
-{
-    // No in-place edit control yet: the cell edits without a window.
-    return nullptr;
-}
-
-void CGridCtrl::EndInPlaceEditor(CWnd* /*pEditWnd*/)
-{
-    // Only windows made by CreateInPlaceEditor arrive here, and it makes none yet.
-}
-
-// ---------------------------------------------------------------------------------------------
 // Painting
 
 void CGridCtrl::OnPaint()
@@ -1722,7 +1713,7 @@ void CGridCtrl::OnSysColorChange()
 // ---------------------------------------------------------------------------------------------
 // Mouse movement and title tips
 
-void CGridCtrl::OnMouseMove(UINT /*nFlags*/, CPoint point)
+void CGridCtrl::OnMouseMove(UINT nFlags, CPoint point)
 {
     CRect rect;
     GetClientRect(rect);
@@ -1730,23 +1721,18 @@ void CGridCtrl::OnMouseMove(UINT /*nFlags*/, CPoint point)
         return;
 
     // Hovering: no button held, or held without anything started.
-    if (!m_bLMouseButtonDown || m_MouseMode == MOUSE_NOTHING) {
+    if (!(nFlags & MK_LBUTTON) || m_MouseMode == MOUSE_NOTHING) {
         OnMouseHover(point);
         m_LastMousePoint = point;
         return;
     }
 
-    if (!m_LeftClickDownCell.IsValid()) {
+    if (!IsValid(m_LeftClickDownCell)) {
         m_LastMousePoint = point;
         return;
     }
-
-    switch (m_MouseMode) {
-    // Selecting, sizing and dragging with the button held are handled here.
-    default:
-        break;
-    }
-    m_LastMousePoint = point;
+    // Selecting, sizing and preparing a drag with the button held.
+    OnMouseMoveWithButton(point);
 }
 
 // The divider cursors and modes, and the title tip over a cell whose text is cut off.
@@ -1801,4 +1787,926 @@ void CGridCtrl::ShowTitleTip(const CCellID& cell)
     if (!pCell->GetTipTextRect(rectText))
         return;
     m_TitleTip.Show(rectText, pszTip, 0, rectCell, pCell->GetFont(), m_crTTipTextClr, m_crTTipBackClr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Dialog data exchange
+
+void DDX_GridControl(CDataExchange* pDX, int nIDC, CGridCtrl& rControl)
+{
+    if (rControl.GetSafeHwnd())
+        return;
+    ASSERT(!pDX->m_bSaveAndValidate);
+    HWND hWnd = pDX->PrepareCtrl(nIDC);
+    if (!AfxReleaseDialogControl(hWnd) || !rControl.SubclassWindow(hWnd)) {
+        ASSERT(FALSE);
+        AfxThrowNotSupportedException();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The mouse, the keyboard and the clipboard
+
+CPoint CGridCtrl::GetPointClicked(int nRow, int nCol, const CPoint& point)
+{
+    CPoint ptOrigin;
+    if (!GetCellOrigin(nRow, nCol, &ptOrigin))
+        return CPoint(0, 0);
+    const CSize offset = point - ptOrigin;
+    return CPoint(offset.cx, offset.cy);
+}
+
+void CGridCtrl::OnLButtonDown(UINT nFlags, CPoint point)
+{
+    SetFocus();
+    m_bLMouseButtonDown = TRUE;
+    m_LeftClickDownPoint = point;
+    m_LeftClickDownCell = GetCellFromPt(point);
+    if (!IsValid(m_LeftClickDownCell))
+        return;
+
+    m_SelectionStartCell = (nFlags & MK_SHIFT) ? m_idCurrentCell : m_LeftClickDownCell;
+    EndEditing();
+    const CCellID cell = m_LeftClickDownCell;
+    if (CGridCellBase* pCell = GetCell(cell.row, cell.col))
+        pCell->OnClickDown(GetPointClicked(cell.row, cell.col, point));
+
+    // A press on the focus cell only prepares an edit; its release decides.
+    if (cell == m_idCurrentCell) {
+        if (IsCellEditable(cell))
+            m_MouseMode = MOUSE_PREPARE_EDIT;
+        return;
+    }
+    if (!MoveFocusOnPress(nFlags))
+        return;
+
+    SetCapture();
+    if (m_MouseMode == MOUSE_NOTHING)
+        UpdateDividerMode(point);
+    if (m_MouseMode == MOUSE_OVER_COL_DIVIDE || m_MouseMode == MOUSE_OVER_ROW_DIVIDE)
+        BeginSizing(point);
+    else if (m_MouseMode != MOUSE_PREPARE_DRAG)
+        BeginSelecting(nFlags);
+    m_LastMousePoint = point;
+}
+
+// The focus follows a press on a cell that is not selected. Ctrl on a selected cell takes it
+// out of the selection and ends the press there (FALSE).
+BOOL CGridCtrl::MoveFocusOnPress(UINT nFlags)
+{
+    const CCellID cell = m_LeftClickDownCell;
+    if (IsCellSelected(cell)) {
+        if (!(nFlags & MK_CONTROL))
+            return TRUE;
+        SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GVIS_SELECTED);
+        SetFocusCell(cell);
+        RedrawCell(cell);
+        return FALSE;
+    }
+    if (m_MouseMode != MOUSE_OVER_COL_DIVIDE && m_MouseMode != MOUSE_OVER_ROW_DIVIDE) {
+        SetFocusCell(-1, -1);
+        if (m_nRows > m_nFixedRows && m_nCols > m_nFixedCols)
+            SetFocusCell(std::max(cell.row, m_nFixedRows), std::max(cell.col, m_nFixedCols));
+    }
+    return TRUE;
+}
+
+// Starts a mouse selection from the pressed cell; with Ctrl the old selection is kept.
+void CGridCtrl::BeginSelecting(UINT nFlags)
+{
+    m_PrevSelectedCellMap.clear();
+    if (nFlags & MK_CONTROL)
+        m_PrevSelectedCellMap = m_SelectedCellMap;
+
+    if (m_LeftClickDownCell.row < m_nFixedRows) {
+        OnFixedRowClick(m_LeftClickDownCell);
+    } else if (m_LeftClickDownCell.col < m_nFixedCols) {
+        OnFixedColumnClick(m_LeftClickDownCell);
+    } else {
+        m_MouseMode = MOUSE_SELECT_CELLS;
+        OnSelecting(m_LeftClickDownCell);
+    }
+    m_nTimerID = SetTimer(WM_LBUTTONDOWN, (UINT)m_nTimerInterval);
+}
+
+// A heading-row cell selects its column, the corner everything.
+void CGridCtrl::OnFixedRowClick(CCellID& cell)
+{
+    if (!IsValid(cell))
+        return;
+    m_MouseMode = cell.col < m_nFixedCols ? MOUSE_SELECT_ALL : MOUSE_SELECT_COL;
+    OnSelecting(cell);
+}
+
+// A heading-column cell selects its row, the corner everything.
+void CGridCtrl::OnFixedColumnClick(CCellID& cell)
+{
+    if (!IsValid(cell))
+        return;
+    m_MouseMode = cell.row < m_nFixedRows ? MOUSE_SELECT_ALL : MOUSE_SELECT_ROW;
+    OnSelecting(cell);
+}
+
+// Inverts the 2-pixel tracking band of a divider drag; inverting it again erases it.
+void CGridCtrl::InvertTrackingLine(int nPos, BOOL bColumn)
+{
+    CDC* pDC = GetDC();
+    if (!pDC)
+        return;
+    CRect rect;
+    GetClientRect(rect);
+    if (bColumn) {
+        rect.left = nPos;
+        rect.right = nPos + 2;
+    } else {
+        rect.top = nPos;
+        rect.bottom = nPos + 2;
+    }
+    pDC->InvertRect(rect);
+    ReleaseDC(pDC);
+}
+
+// A press on a divider sizes the column left of it (the row above it). The pointer is then
+// kept right of (below) the origin of that column (row), so it cannot become narrower than 0.
+void CGridCtrl::BeginSizing(CPoint point)
+{
+    const BOOL bColumn = m_MouseMode == MOUSE_OVER_COL_DIVIDE;
+    m_MouseMode = bColumn ? MOUSE_SIZING_COL : MOUSE_SIZING_ROW;
+
+    CPoint ptStart;
+    const CCellID cellStart = bColumn ? CCellID(0, m_LeftClickDownCell.col) : m_LeftClickDownCell;
+    if (!GetCellOrigin(cellStart, &ptStart))
+        return;
+    InvertTrackingLine(bColumn ? point.x : point.y, bColumn);
+
+    // Just past the leading edge: the divider belongs to the column (row) before.
+    if (bColumn && point.x - ptStart.x <= m_nResizeCaptureRange) {
+        m_LeftClickDownCell.col--;
+        if (!GetCellOrigin(0, m_LeftClickDownCell.col, &ptStart))
+            return;
+    } else if (!bColumn && point.y - ptStart.y <= m_nResizeCaptureRange) {
+        m_LeftClickDownCell.row--;
+        if (!GetCellOrigin(m_LeftClickDownCell, &ptStart))
+            return;
+    }
+
+    CRect rectClip;
+    GetClientRect(rectClip);
+    if (bColumn)
+        rectClip.left = ptStart.x;
+    else
+        rectClip.top = ptStart.y;
+    ClientToScreen(rectClip);
+    ClipCursor(rectClip);
+}
+
+// Erases the tracking band and gives the column (row) its new size, unless the pointer came
+// back to where it was pressed.
+void CGridCtrl::EndSizing(CPoint point)
+{
+    const BOOL bColumn = m_MouseMode == MOUSE_SIZING_COL;
+    InvertTrackingLine(bColumn ? m_LastMousePoint.x : m_LastMousePoint.y, bColumn);
+    if (point == m_LeftClickDownPoint)
+        return;
+
+    CPoint ptStart;
+    if (!GetCellOrigin(m_LeftClickDownCell, &ptStart))
+        return;
+    // The confinement keeps the pointer past the origin; a view moved meanwhile may not.
+    if (bColumn)
+        SetColumnWidth(m_LeftClickDownCell.col, std::max<int>(0, point.x - ptStart.x));
+    else
+        SetRowHeight(m_LeftClickDownCell.row, std::max<int>(0, point.y - ptStart.y));
+    ResetScrollBars();
+    Invalidate();
+}
+
+void CGridCtrl::OnMouseMoveWithButton(CPoint point)
+{
+    switch (m_MouseMode) {
+    case MOUSE_SELECT_ALL:
+    case MOUSE_SELECT_COL:
+    case MOUSE_SELECT_ROW:
+    case MOUSE_SELECT_CELLS: {
+        const CCellID cell = GetCellFromPt(point);
+        if (!IsValid(cell))
+            return;
+        if (cell != m_idCurrentCell) {
+            OnSelecting(cell);
+            const BOOL bDataCell = cell.row >= m_nFixedRows && cell.col >= m_nFixedCols;
+            if (bDataCell || m_MouseMode == MOUSE_SELECT_COL || m_MouseMode == MOUSE_SELECT_ROW)
+                SetFocusCell(cell);
+        }
+        break;
+    }
+    case MOUSE_SIZING_COL:
+        InvertTrackingLine(m_LastMousePoint.x, TRUE);
+        InvertTrackingLine(point.x, TRUE);
+        break;
+    case MOUSE_SIZING_ROW:
+        InvertTrackingLine(m_LastMousePoint.y, FALSE);
+        InvertTrackingLine(point.y, FALSE);
+        break;
+    case MOUSE_PREPARE_EDIT:
+    case MOUSE_PREPARE_DRAG:
+        m_MouseMode = MOUSE_PREPARE_DRAG;
+        BeginCellDrag();
+        break;
+    default:
+        break;
+    }
+    m_LastMousePoint = point;
+}
+
+void CGridCtrl::OnLButtonUp(UINT nFlags, CPoint point)
+{
+    CWnd::OnLButtonUp(nFlags, point);
+    m_bLMouseButtonDown = FALSE;
+    ClipCursor(nullptr);
+
+    CWnd* pCapture = GetCapture();
+    const BOOL bHadCapture = pCapture && pCapture->GetSafeHwnd() == GetSafeHwnd();
+    if (bHadCapture) {
+        ReleaseCapture();
+        KillTimer(m_nTimerID);
+        m_nTimerID = 0;
+    }
+
+    switch (m_MouseMode) {
+    case MOUSE_PREPARE_EDIT:
+        OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col,
+                   GetPointClicked(m_idCurrentCell.row, m_idCurrentCell.col, point), VK_LBUTTON);
+        break;
+    case MOUSE_PREPARE_DRAG:
+        ClickFocusCell(point);
+        ResetSelectedRange();
+        break;
+    case MOUSE_SIZING_COL:
+    case MOUSE_SIZING_ROW:
+        EndSizing(point);
+        break;
+    default:
+        ClickFocusCell(point);
+        break;
+    }
+
+    m_MouseMode = MOUSE_NOTHING;
+    SetCursor(LoadStandardCursor(IDC_ARROW));
+    PostClickedCommand();
+
+    // Releasing the capture counts as a move of the pointer: over a divider it is ready to
+    // size (or fit, with a double click) again at once.
+    CRect rect;
+    GetClientRect(rect);
+    if (bHadCapture && rect.PtInRect(point))
+        UpdateDividerMode(point);
+}
+
+// The cell's click notification and NM_CLICK for the pressed cell.
+void CGridCtrl::ClickFocusCell(CPoint point)
+{
+    if (CGridCellBase* pCell = GetCell(m_idCurrentCell.row, m_idCurrentCell.col))
+        pCell->OnClick(GetPointClicked(m_idCurrentCell.row, m_idCurrentCell.col, point));
+    SendMessageToParent(m_LeftClickDownCell.row, m_LeftClickDownCell.col, NM_CLICK);
+}
+
+// Every release after a press on a cell tells the owner as a button click would.
+void CGridCtrl::PostClickedCommand()
+{
+    if (!IsValid(m_LeftClickDownCell))
+        return;
+    CWnd* pOwner = GetOwner();
+    if (pOwner && IsWindow(pOwner->GetSafeHwnd()))
+        pOwner->PostMessage(WM_COMMAND, (WPARAM)(DWORD)MAKELONG(GetDlgCtrlID(), BN_CLICKED),
+                            reinterpret_cast<LPARAM>(GetSafeHwnd()));
+}
+
+void CGridCtrl::OnLButtonDblClk(UINT nFlags, CPoint point)
+{
+    TRACE("CGridCtrl::OnLButtonDblClk\n");
+    const CCellID cell = GetCellFromPt(point);
+    if (!IsValid(cell))
+        return;
+
+    if (m_MouseMode == MOUSE_OVER_COL_DIVIDE || m_MouseMode == MOUSE_OVER_ROW_DIVIDE) {
+        if (!FitDividerCell(cell, point))
+            return;
+    } else if (m_MouseMode == MOUSE_NOTHING) {
+        const CPoint ptCell = GetPointClicked(cell.row, cell.col, point);
+        if (cell.row >= m_nFixedRows && cell.col >= m_nFixedCols && IsValid(m_LeftClickDownCell))
+            OnEditCell(cell.row, cell.col, ptCell, VK_LBUTTON);
+        if (CGridCellBase* pCell = GetCell(cell.row, cell.col))
+            pCell->OnDblClick(ptCell);
+        SendMessageToParent(cell.row, cell.col, NM_DBLCLK);
+    }
+    CWnd::OnLButtonDblClk(nFlags, point);
+}
+
+// Fits the nearest shown column left of (row above) the divider under the pointer to its
+// contents, headings included. FALSE when nothing could be fitted.
+BOOL CGridCtrl::FitDividerCell(CCellID cell, CPoint point)
+{
+    const BOOL bColumn = m_MouseMode == MOUSE_OVER_COL_DIVIDE;
+    CPoint ptStart;
+    if (!GetCellOrigin(bColumn ? CCellID(0, cell.col) : cell, &ptStart))
+        return FALSE;
+
+    if (bColumn) {
+        int col = cell.col;
+        if (point.x - ptStart.x <= m_nResizeCaptureRange)
+            col--;
+        while (col >= 0 && GetColumnWidth(col) <= 0)
+            col--;
+        if (col < 0)
+            return FALSE;
+        AutoSizeColumn(col);
+    } else {
+        int row = cell.row;
+        if (point.y - ptStart.y <= m_nResizeCaptureRange)
+            row--;
+        while (row >= 0 && GetRowHeight(row) <= 0)
+            row--;
+        if (row < 0)
+            return FALSE;
+        AutoSizeRow(row);
+    }
+    Invalidate();
+    return TRUE;
+}
+
+// Moves the focus to the clicked cell (into the data area) without touching the selection.
+void CGridCtrl::OnRButtonUp(UINT nFlags, CPoint point)
+{
+    CWnd::OnRButtonUp(nFlags, point);
+    const CCellID cell = GetCellFromPt(point);
+    EndEditing();
+    if (!IsValid(cell)) {
+        SendMessageToParent(-1, -1, NM_RCLICK);
+        return;
+    }
+
+    SetFocusCell(-1, -1);
+    SetFocusCell(std::max(cell.row, m_nFixedRows), std::max(cell.col, m_nFixedCols));
+    const CCellID focus = m_idCurrentCell;
+    if (CGridCellBase* pCell = GetCell(focus.row, focus.col))
+        pCell->OnRClick(GetPointClicked(focus.row, focus.col, point));
+    SendMessageToParent(focus.row, focus.col, NM_RCLICK);
+}
+
+// Scrolls by lines (or pages, with -1 rows per notch); focus and selection stay.
+BOOL CGridCtrl::OnMouseWheel(UINT nFlags, short zDelta, CPoint pt)
+{
+    const BOOL bPages = m_nRowsPerWheelNotch == -1;
+    const int nSteps = bPages ? zDelta / 120 : zDelta * m_nRowsPerWheelNotch / 120;
+    const UINT nCode = nSteps > 0 ? (bPages ? SB_PAGEUP : SB_LINEUP) : (bPages ? SB_PAGEDOWN : SB_LINEDOWN);
+    for (int i = 0; i < std::abs(nSteps); i++)
+        PostMessage(WM_VSCROLL, nCode, 0);
+    return CWnd::OnMouseWheel(nFlags, zDelta, pt);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Keyboard
+
+void CGridCtrl::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    if (!IsValid(m_idCurrentCell)) {
+        CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+        return;
+    }
+    const BOOL bCtrl = GetKeyState(VK_CONTROL) < 0;
+    const BOOL bShift = GetKeyState(VK_SHIFT) < 0;
+    if (bCtrl)
+        OnClipboardKey(nChar);
+    if (bShift && nChar == VK_INSERT)
+        OnEditPaste();
+
+    CCellID next = m_idCurrentCell;
+    BOOL bChangeLine = FALSE;
+    if (!NextCellForKey(nChar, bCtrl, bShift, next, bChangeLine)) {
+        CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
+        return;
+    }
+    if (next == m_idCurrentCell)
+        return;
+
+    // The new focus cell alone, or with Shift the block from the anchor to it.
+    if (m_MouseMode == MOUSE_NOTHING) {
+        m_PrevSelectedCellMap.clear();
+        m_MouseMode = MOUSE_SELECT_CELLS;
+        if (!bShift || nChar == VK_TAB)
+            m_SelectionStartCell = next;
+        OnSelecting(next);
+        m_MouseMode = MOUSE_NOTHING;
+    }
+    SetFocusCell(next);
+    if (!IsCellVisible(next))
+        ScrollToKeyedCell(next, nChar, bShift, bChangeLine);
+}
+
+void CGridCtrl::OnClipboardKey(UINT nChar)
+{
+    switch (nChar) {
+    case 'C':
+    case VK_INSERT: OnEditCopy(); break;
+    case 'X': OnEditCut(); break;
+    case 'V': OnEditPaste(); break;
+    case 'A': OnEditSelectAll(); break;
+    default: break;
+    }
+}
+
+// Where a navigation key takes the focus. FALSE for a key that is passed on instead: one the
+// grid does not handle, or Tab with nowhere to go.
+BOOL CGridCtrl::NextCellForKey(UINT nChar, BOOL bCtrl, BOOL bShift, CCellID& next, BOOL& bChangeLine)
+{
+    switch (nChar) {
+    case VK_DOWN: next.row = NextShownRow(next.row, +1); break;
+    case VK_UP: next.row = NextShownRow(next.row, -1); break;
+    case VK_RIGHT: next.col = NextShownColumn(next.col, +1); break;
+    case VK_LEFT: next.col = NextShownColumn(next.col, -1); break;
+    case VK_NEXT: next.row = RowAfterPage(next.row, SB_PAGEDOWN); break;
+    case VK_PRIOR: next.row = RowAfterPage(next.row, SB_PAGEUP); break;
+    case VK_HOME: HomeEndCell(next, bCtrl, TRUE); break;
+    case VK_END: HomeEndCell(next, bCtrl, FALSE); break;
+    case VK_TAB:
+        return TabCell(next, bShift, bChangeLine);   // nowhere to go: the key is passed on
+    case VK_DELETE: ClearFocusCell(); break;
+    case VK_F2:
+        OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), VK_LBUTTON);
+        break;
+    default:
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The next row of height above 0 in the direction, or nRow when there is none (upwards not
+// into the heading rows).
+int CGridCtrl::NextShownRow(int nRow, int nStep) const
+{
+    for (int row = nRow + nStep; row >= m_nFixedRows && row < m_nRows; row += nStep)
+        if (GetRowHeight(row) > 0)
+            return row;
+    return nRow;
+}
+
+int CGridCtrl::NextShownColumn(int nCol, int nStep) const
+{
+    for (int col = nCol + nStep; col >= m_nFixedCols && col < m_nCols; col += nStep)
+        if (GetColumnWidth(col) > 0)
+            return col;
+    return nCol;
+}
+
+// Scrolls a page and moves the row as far as the view moved; a view that could not move
+// sends the focus to the last (first data) row.
+int CGridCtrl::RowAfterPage(int nRow, UINT nSBCode)
+{
+    const int nTopBefore = GetTopleftNonFixedCell().row;
+    SendMessage(WM_VSCROLL, nSBCode, 0);
+    const int nMoved = GetTopleftNonFixedCell().row - nTopBefore;
+    if (nSBCode == SB_PAGEDOWN)
+        return nMoved > 0 ? std::min(nRow + nMoved, m_nRows - 1) : m_nRows - 1;
+    return nMoved < 0 ? std::max(nRow + nMoved, m_nFixedRows) : m_nFixedRows;
+}
+
+// Home goes to the first data column (with Ctrl the first data cell), End to the last column
+// (with Ctrl the last cell), both onto shown columns and rows.
+void CGridCtrl::HomeEndCell(CCellID& next, BOOL bCtrl, BOOL bHome)
+{
+    const UINT nSBCode = bHome ? SB_TOP : SB_BOTTOM;
+    SendMessage(WM_HSCROLL, nSBCode, 0);
+    next.col = bHome ? m_nFixedCols : m_nCols - 1;
+    if (bCtrl) {
+        SendMessage(WM_VSCROLL, nSBCode, 0);
+        next.row = bHome ? m_nFixedRows : m_nRows - 1;
+    }
+    if (bHome) {
+        while (next.col < m_nCols - 1 && GetColumnWidth(next.col) == 0)
+            next.col++;
+        while (next.row < m_nRows - 1 && GetRowHeight(next.row) == 0)
+            next.row++;
+    } else {
+        while (next.col > m_nFixedCols && GetColumnWidth(next.col) == 0)
+            next.col--;
+        while (next.row > m_nFixedRows && GetRowHeight(next.row) == 0)
+            next.row--;
+    }
+}
+
+// Tab runs along the row and on into the next one; Shift+Tab back. Hidden columns count.
+// FALSE at the end (start) of the table.
+BOOL CGridCtrl::TabCell(CCellID& next, BOOL bShift, BOOL& bChangeLine)
+{
+    if (!bShift) {
+        if (next.col < m_nCols - 1) {
+            next.col++;
+        } else if (next.row < m_nRows - 1) {
+            next.row++;
+            next.col = m_nFixedCols;
+            bChangeLine = TRUE;
+        } else {
+            return FALSE;
+        }
+        return TRUE;
+    }
+    if (next.col > m_nFixedCols) {
+        next.col--;
+    } else if (next.row > m_nFixedRows) {
+        next.row--;
+        next.col = m_nCols - 1;
+        bChangeLine = TRUE;
+    } else {
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Delete empties the focus cell only, as an edit would.
+void CGridCtrl::ClearFocusCell()
+{
+    const CCellID cell = m_idCurrentCell;
+    if (!IsCellEditable(cell))
+        return;
+    SendMessageToParent(cell.row, cell.col, GVN_BEGINLABELEDIT);
+    SetItemText(cell.row, cell.col, "");
+    SetModified(TRUE, cell.row, cell.col);
+    SendMessageToParent(cell.row, cell.col, GVN_ENDLABELEDIT);
+    RedrawCell(cell);
+}
+
+// Brings the new focus cell into view, then one step further in the key's direction.
+void CGridCtrl::ScrollToKeyedCell(const CCellID& next, UINT nChar, BOOL bShift, BOOL bChangeLine)
+{
+    EnsureVisible(next);
+    switch (nChar) {
+    case VK_RIGHT: SendMessage(WM_HSCROLL, SB_LINEDOWN, 0); break;
+    case VK_LEFT: SendMessage(WM_HSCROLL, SB_LINEUP, 0); break;
+    case VK_DOWN: SendMessage(WM_VSCROLL, SB_LINEDOWN, 0); break;
+    case VK_UP: SendMessage(WM_VSCROLL, SB_LINEUP, 0); break;
+    case VK_TAB:
+        if (bChangeLine) {
+            SendMessage(WM_VSCROLL, bShift ? SB_LINEUP : SB_LINEDOWN, 0);
+            SetScrollPos32(SB_HORZ, bShift ? m_nHScrollMax : 0);
+        } else {
+            SendMessage(WM_HSCROLL, bShift ? SB_LINEUP : SB_LINEDOWN, 0);
+        }
+        break;
+    default:
+        break;
+    }
+    Invalidate();
+}
+
+// A typed character starts editing the focus cell with it; Esc and the grid's own Tab do not.
+void CGridCtrl::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    const BOOL bCtrl = GetKeyState(VK_CONTROL) < 0;
+    if (!bCtrl && m_MouseMode == MOUSE_NOTHING && nChar != VK_ESCAPE && !(nChar == VK_TAB && m_bHandleTabKey))
+        OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), nChar);
+    CWnd::OnChar(nChar, nRepCnt, nFlags);
+}
+
+// Alt keys belong to the window system (menus, the dialog's mnemonics), never to navigation.
+void CGridCtrl::OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
+{
+    CWnd::OnSysKeyDown(nChar, nRepCnt, nFlags);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clipboard
+
+namespace {
+
+// The bytes that trimming a pasted field removes at either end.
+constexpr std::string_view kPasteBlanks = " \t\r\n\v\f";
+
+std::string_view TrimPastedField(std::string_view field)
+{
+    const size_t nFirst = field.find_first_not_of(kPasteBlanks);
+    if (nFirst == std::string_view::npos)
+        return {};
+    const size_t nLast = field.find_last_not_of(kPasteBlanks);
+    return field.substr(nFirst, nLast - nFirst + 1);
+}
+
+// Fields of one pasted line: TAB, comma and LF separate, a run of them counts once, and they
+// are skipped at both ends. Byte-wise splitting is safe in code page 936: no trail byte of a
+// double-byte character is a TAB, comma or LF.
+void SplitPastedLine(std::string_view line, std::vector<std::string_view>& fields)
+{
+    const auto isSeparator = [](char ch) { return ch == '\t' || ch == ',' || ch == '\n'; };
+    fields.clear();
+    size_t pos = 0;
+    while (pos < line.size()) {
+        while (pos < line.size() && isSeparator(line[pos]))
+            pos++;
+        const size_t nStart = pos;
+        while (pos < line.size() && !isSeparator(line[pos]))
+            pos++;
+        if (pos > nStart)
+            fields.push_back(line.substr(nStart, pos - nStart));
+    }
+}
+
+} // namespace
+
+// A new data source with the selection's text, or NULL without a selection.
+COleDataSource* CGridCtrl::CopySelectedCells()
+{
+    const CCellRange range = GetSelectedCellRange();
+    if (!IsValid(range))
+        return nullptr;
+
+    // Without the memory for the text the clipboard keeps what it had.
+    try {
+        const CString strText(SelectedCellsText(range));
+        auto pSource = std::make_unique<COleDataSource>();
+        pSource->CacheText(strText);
+        return pSource.release();
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+// The selection's bounding block, row by row: fields joined by TAB, rows by LF. Hidden rows
+// and columns give nothing; cells of the block that are not selected give empty fields.
+std::string CGridCtrl::SelectedCellsText(const CCellRange& range) const
+{
+    std::string strText;
+    for (int row = range.GetMinRow(); row <= range.GetMaxRow(); row++) {
+        if (GetRowHeight(row) == 0)
+            continue;
+        for (int col = range.GetMinCol(); col <= range.GetMaxCol(); col++) {
+            if (GetColumnWidth(col) == 0)
+                continue;
+            const CGridCellBase* pCell = GetCell(row, col);
+            if (pCell && (pCell->GetState() & GVIS_SELECTED) && pCell->GetText())
+                strText += pCell->GetText();
+            if (col != range.GetMaxCol())
+                strText += '\t';
+        }
+        if (row != range.GetMaxRow())
+            strText += '\n';
+    }
+    return strText;
+}
+
+// Empties every shown selected cell; the cells stay selected. The read-only state does not
+// protect a cell here.
+void CGridCtrl::CutSelectedCells()
+{
+    if (!m_bEditable)
+        return;
+    // The owner hears of every cell and may change the selection meanwhile.
+    std::vector<CCellID> cells;
+    cells.reserve(m_SelectedCellMap.size());
+    for (const auto& entry : m_SelectedCellMap)
+        cells.push_back(entry.second);
+
+    for (const CCellID& cell : cells) {
+        if (!IsValid(cell) || !GetCell(cell.row, cell.col) || GetRowHeight(cell.row) == 0 ||
+            GetColumnWidth(cell.col) == 0)
+            continue;
+        SendMessageToParent(cell.row, cell.col, GVN_BEGINLABELEDIT);
+        if (CGridCellBase* pCell = GetCell(cell.row, cell.col))
+            pCell->SetText("");
+        SetModified(TRUE, cell.row, cell.col);
+        SendMessageToParent(cell.row, cell.col, GVN_ENDLABELEDIT);
+    }
+    Invalidate();
+}
+
+// Writes the CF_TEXT of the data from the start cell on: line k to the k-th shown row, field j
+// to the j-th shown column. What falls outside the table is dropped; the table never grows.
+BOOL CGridCtrl::PasteTextAt(CCellID cell, COleDataObject* pDataObject)
+{
+    if (!IsValid(cell) || !IsCellEditable(cell) || !pDataObject || !pDataObject->IsDataAvailable(CF_TEXT))
+        return FALSE;
+    // The text is copied out whole first; without the memory for it nothing is pasted.
+    CString strText;
+    try {
+        if (!pDataObject->GetText(strText))
+            return FALSE;
+    } catch (const std::bad_alloc&) {
+        return FALSE;
+    }
+
+    // Fields are views into this local text, which notifications to the owner cannot touch.
+    const std::string& text = strText.str();
+    std::vector<std::string_view> fields;
+    int nRowOffset = 0;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        const size_t nLF = text.find('\n', pos);
+        std::string_view line(text.data() + pos, (nLF == std::string::npos ? text.size() : nLF) - pos);
+        pos = nLF == std::string::npos ? text.size() : nLF + 1;
+        // A blank line still clears the cell in the start column.
+        if (line.empty() && nLF != std::string::npos)
+            line = " ";
+
+        int nRow = cell.row + nRowOffset;
+        while (nRow < m_nRows && GetRowHeight(nRow) <= 0) {
+            nRowOffset++;
+            nRow++;
+        }
+        if (nRow >= m_nRows)
+            break;   // nothing further can land
+        SplitPastedLine(line, fields);
+        PasteFields(nRow, cell.col, fields);
+        nRowOffset++;
+    }
+
+    Invalidate();
+    return TRUE;
+}
+
+// One line's fields into a row from the start column on, passing over hidden columns.
+void CGridCtrl::PasteFields(int nRow, int nStartCol, const std::vector<std::string_view>& fields)
+{
+    std::string strField;
+    int nColOffset = 0;
+    for (const std::string_view field : fields) {
+        int nCol = nStartCol + nColOffset;
+        while (nCol < m_nCols && GetColumnWidth(nCol) <= 0) {
+            nColOffset++;
+            nCol++;
+        }
+        if (nCol >= m_nCols || nRow >= m_nRows)
+            break;
+        nColOffset++;
+        if (!GetCell(nRow, nCol))
+            continue;
+
+        strField.assign(TrimPastedField(field));
+        SendMessageToParent(nRow, nCol, GVN_BEGINLABELEDIT);
+        SetItemText(nRow, nCol, strField.c_str());
+        SetModified(TRUE, nRow, nCol);
+        SendMessageToParent(nRow, nCol, GVN_ENDLABELEDIT);
+        if (GetCell(nRow, nCol))
+            SetItemState(nRow, nCol, GetItemState(nRow, nCol) & ~GVIS_SELECTED);
+    }
+}
+
+void CGridCtrl::OnEditCut()
+{
+    if (!m_bEditable)
+        return;
+    COleDataSource* pSource = CopySelectedCells();
+    if (!pSource)
+        return;
+    pSource->SetClipboard();
+    CutSelectedCells();
+}
+
+// Without a selection the clipboard keeps what it had.
+void CGridCtrl::OnEditCopy()
+{
+    if (COleDataSource* pSource = CopySelectedCells())
+        pSource->SetClipboard();
+}
+
+// Pastes at the focus cell, or at the top-left cell in view when there is none.
+void CGridCtrl::OnEditPaste()
+{
+    if (!m_bEditable)
+        return;
+    CCellID cell = GetFocusCell();
+    if (!IsValid(cell))
+        cell = GetTopleftNonFixedCell();
+    if (!IsValid(cell))
+        return;
+    COleDataObject data;
+    if (data.AttachClipboard())
+        PasteTextAt(cell, &data);
+}
+
+void CGridCtrl::OnEditSelectAll()
+{
+    SelectAllCells();
+}
+
+// The standard edit commands reach the operations through their virtual slots.
+BOOL CGridCtrl::OnCommand(WPARAM wParam, LPARAM lParam)
+{
+    switch (LOWORD(wParam)) {
+    case ID_EDIT_CUT: OnEditCut(); return TRUE;
+    case ID_EDIT_COPY: OnEditCopy(); return TRUE;
+    case ID_EDIT_PASTE: OnEditPaste(); return TRUE;
+    case ID_EDIT_SELECT_ALL: OnEditSelectAll(); return TRUE;
+    default: return CWnd::OnCommand(wParam, lParam);
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// Drag and drop: off in this program, so no drag starts here and every drag is refused.
+
+void CGridCtrl::BeginCellDrag()
+{
+}
+
+DROPEFFECT CGridCtrl::OnDragEnter(COleDataObject* /*pDataObject*/, DWORD /*dwKeyState*/, CPoint /*point*/)
+{
+    return DROPEFFECT_NONE;
+}
+
+DROPEFFECT CGridCtrl::OnDragOver(COleDataObject* /*pDataObject*/, DWORD /*dwKeyState*/, CPoint /*point*/)
+{
+    return DROPEFFECT_NONE;
+}
+
+// Takes the drop highlight off the cell last dragged over, if any.
+void CGridCtrl::OnDragLeave()
+{
+    if (!IsValid(m_LastDragOverCell))
+        return;
+    const CCellID cell = m_LastDragOverCell;
+    SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GVIS_DROPHILITED);
+    RedrawCell(cell);
+}
+
+BOOL CGridCtrl::OnDrop(COleDataObject* /*pDataObject*/, DROPEFFECT /*dropEffect*/, CPoint /*point*/)
+{
+    return FALSE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// In-place editing
+
+void CGridCtrl::OnEditCell(int nRow, int nCol, CPoint point, UINT nChar)
+{
+    if (m_TitleTip.GetSafeHwnd())
+        m_TitleTip.Hide();
+
+    if (!IsValid(nRow, nCol) || !IsCellEditable(nRow, nCol))
+        return;
+    EnsureVisible(nRow, nCol);
+    if (!IsCellVisible(nRow, nCol))
+        return;
+    CRect rect;
+    if (!GetCellRect(nRow, nCol, rect))
+        return;
+
+    SendMessageToParent(nRow, nCol, GVN_BEGINLABELEDIT);
+    if (CGridCellBase* pCell = GetCell(nRow, nCol))
+        pCell->Edit(nRow, nCol, rect, point, IDC_INPLACE_CONTROL, nChar);
+}
+
+void CGridCtrl::EndEditing()
+{
+    if (!IsValid(m_idCurrentCell))
+        return;
+    if (CGridCellBase* pCell = GetCell(m_idCurrentCell.row, m_idCurrentCell.col))
+        pCell->EndEdit();
+}
+
+// Changed text marks the cell modified; the cell leaves editing state either way.
+void CGridCtrl::OnEndEditCell(int nRow, int nCol, CString str)
+{
+    const CString strCurrentText = GetItemText(nRow, nCol);
+    if (strCurrentText != str) {
+        SetModified(TRUE, nRow, nCol);
+        SetItemText(nRow, nCol, str);
+    }
+    if (CGridCellBase* pCell = GetCell(nRow, nCol))
+        pCell->OnEndEdit();
+}
+
+BOOL CGridCtrl::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    auto* pNMHDR = reinterpret_cast<NMHDR*>(lParam);
+    if (pNMHDR && wParam == IDC_INPLACE_CONTROL && pNMHDR->code == (UINT)GVN_ENDLABELEDIT) {
+        LRESULT result = 0;
+        OnEndInPlaceEdit(pNMHDR, pResult ? pResult : &result);
+        return TRUE;
+    }
+    return CWnd::OnNotify(wParam, lParam, pResult);
+}
+
+void CGridCtrl::OnEndInPlaceEdit(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    const GV_DISPINFO* pgvDispInfo = reinterpret_cast<const GV_DISPINFO*>(pNMHDR);
+    const GV_ITEM* pgvItem = &pgvDispInfo->item;
+
+    // The grid may be going away while its edit reports.
+    if (!IsWindow(GetSafeHwnd()))
+        return;
+
+    OnEndEditCell(pgvItem->row, pgvItem->col, pgvItem->szText);
+    SendMessageToParent(pgvItem->row, pgvItem->col, GVN_ENDLABELEDIT);
+
+    // The key that ended the edit moves the focus cell (reading Shift now) and opens the next
+    // edit with its text selected.
+    const UINT nKey = (UINT)pgvItem->lParam;
+    switch (nKey) {
+    case VK_TAB:
+    case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME:
+    case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
+        OnKeyDown(nKey, 0, 0);
+        OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), nKey);
+        break;
+    default:
+        break;
+    }
+    *pResult = 0;
 }

@@ -5,10 +5,13 @@
 
 #include "CellRange.h"
 #include "GridCell.h"
+#include "GridDropTarget.h"
 #include "TitleTip.h"
 #include "Wnd.h"
 
 #include <map>
+#include <string>
+#include <string_view>
 #include <vector>
 
 // Grid lines.
@@ -28,6 +31,12 @@
 
 #define BN_CLICKED 0
 
+// The standard edit commands, routed to the grid through WM_COMMAND.
+#define ID_EDIT_COPY 0xE122
+#define ID_EDIT_CUT 0xE123
+#define ID_EDIT_PASTE 0xE125
+#define ID_EDIT_SELECT_ALL 0xE12A
+
 struct NM_GRIDVIEW {
     NMHDR hdr;
     int iRow;
@@ -44,6 +53,15 @@ class CGridCtrl : public CWnd {
 public:
     CGridCtrl(int nRows = 0, int nCols = 0, int nFixedRows = 0, int nFixedCols = 0);
     ~CGridCtrl() override;
+
+    // Clipboard: CF_TEXT, fields joined by TAB, rows by LF.
+    virtual void CutSelectedCells();
+    virtual COleDataSource* CopySelectedCells();   // NULL without a selection; the caller owns it
+    virtual BOOL PasteTextAt(CCellID cell, COleDataObject* pDataObject);
+    virtual void OnEditCut();
+    virtual void OnEditCopy();
+    virtual void OnEditPaste();
+    virtual void OnEditSelectAll();
 
     BOOL Create(const RECT& rect, CWnd* pParentWnd, UINT nID,
                 DWORD dwStyle = WS_CHILD | WS_BORDER | WS_TABSTOP | WS_VISIBLE);
@@ -185,17 +203,22 @@ public:
     int GetVScrollMax() const { return m_nVScrollMax; }
     int GetHScrollMax() const { return m_nHScrollMax; }
 
-    // Editing: ends the edit of the focus cell, if one is under way.
+    // Editing. OnEditCell opens an in-place edit over a cell (nChar: the key or character
+    // that started it, VK_LBUTTON for the mouse and F2); OnEndEditCell takes a finished edit's
+    // text into its cell; EndEditing ends the edit of the focus cell, if one is under way.
+    virtual void OnEndEditCell(int nRow, int nCol, CString str);
+    virtual void OnEditCell(int nRow, int nCol, CPoint point, UINT nChar);
     virtual void EndEditing();
-    // The in-place edit window seam: a cell's Edit asks the grid for its edit window here, and
-    // its EndEdit hands that window back to be ended. Until the in-place edit control exists,
-    // no window is made (NULL) and there is nothing to end.
-    virtual CWnd* CreateInPlaceEditor(CRect rect, DWORD dwStyle, UINT nID, int nRow, int nCol,
-                                      LPCTSTR szText, UINT nChar);
-    virtual void EndInPlaceEditor(CWnd* pEditWnd);
 
     LRESULT SendMessageToParent(int nRow, int nCol, int nMessage) const;
     static int GetMouseScrollLines();
+
+    // Drag and drop, reached through m_DropTarget; refused while drag and drop is off.
+    void BeginCellDrag();
+    DROPEFFECT OnDragEnter(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+    DROPEFFECT OnDragOver(COleDataObject* pDataObject, DWORD dwKeyState, CPoint point);
+    void OnDragLeave();
+    BOOL OnDrop(COleDataObject* pDataObject, DROPEFFECT dropEffect, CPoint point);
 
 protected:
     BOOL RegisterWindowClass();
@@ -214,6 +237,30 @@ protected:
     void SetCellFixed(int nRow, int nCol, BOOL bFixed);
     void RedrawFixedCellsOf(const CCellID& cell, const CCellID& other);
     void RedrawSelectionChange(int nRow, int nCol, CDC* pDC);
+    // Mouse and keyboard steps.
+    CPoint GetPointClicked(int nRow, int nCol, const CPoint& point);
+    virtual void OnFixedColumnClick(CCellID& cell);
+    virtual void OnFixedRowClick(CCellID& cell);
+    BOOL MoveFocusOnPress(UINT nFlags);
+    void BeginSelecting(UINT nFlags);
+    void InvertTrackingLine(int nPos, BOOL bColumn);
+    void BeginSizing(CPoint point);
+    void EndSizing(CPoint point);
+    void OnMouseMoveWithButton(CPoint point);
+    void ClickFocusCell(CPoint point);
+    void PostClickedCommand();
+    BOOL FitDividerCell(CCellID cell, CPoint point);
+    void OnClipboardKey(UINT nChar);
+    BOOL NextCellForKey(UINT nChar, BOOL bCtrl, BOOL bShift, CCellID& next, BOOL& bChangeLine);
+    int NextShownRow(int nRow, int nStep) const;
+    int NextShownColumn(int nCol, int nStep) const;
+    int RowAfterPage(int nRow, UINT nSBCode);
+    void HomeEndCell(CCellID& next, BOOL bCtrl, BOOL bHome);
+    BOOL TabCell(CCellID& next, BOOL bShift, BOOL& bChangeLine);
+    void ClearFocusCell();
+    void ScrollToKeyedCell(const CCellID& next, UINT nChar, BOOL bShift, BOOL bChangeLine);
+    void PasteFields(int nRow, int nStartCol, const std::vector<std::string_view>& fields);
+    std::string SelectedCellsText(const CCellRange& range) const;
 
     // Window handlers.
     void OnPaint() override;
@@ -229,6 +276,18 @@ protected:
     UINT OnGetDlgCode() override;
     LRESULT OnSetFont(WPARAM hFont, LPARAM lParam) override;
     LRESULT OnGetFont(WPARAM hFont, LPARAM lParam) override;
+    // The in-place edit's end-edit report (WM_NOTIFY GVN_ENDLABELEDIT from its control id).
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    void OnEndInPlaceEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnLButtonDown(UINT nFlags, CPoint point) override;
+    void OnLButtonUp(UINT nFlags, CPoint point) override;
+    void OnLButtonDblClk(UINT nFlags, CPoint point) override;
+    void OnRButtonUp(UINT nFlags, CPoint point) override;
+    BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
+    void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
+    void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
 
 public:
     // Mouse modes.
@@ -284,6 +343,13 @@ protected:
     const CRuntimeClass* m_pRtcDefault;
     CTitleTip m_TitleTip;
     CCellID m_LastDragOverCell;
+    CGridDropTarget m_DropTarget;
 
     static DWORD SelectionKey(int nRow, int nCol) { return ((DWORD)nCol << 16) | ((DWORD)nRow & 0xFFFF); }
 };
+
+class CDataExchange;
+// Attaches a grid without a window to the dialog's placeholder control nIDC (a custom control
+// of class "MFCGridCtrl"); a grid that has a window is left alone. Throws
+// CNotSupportedException when the control cannot be attached.
+void DDX_GridControl(CDataExchange* pDX, int nIDC, CGridCtrl& rControl);

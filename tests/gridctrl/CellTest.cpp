@@ -1,5 +1,6 @@
 #include "GridCell.h"
-#include "GridTestSupport.h"
+
+#include "EditTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -156,9 +157,9 @@ TEST(CellTest, AssignmentCopiesAttributesButNotTheEditingState)
     EXPECT_STREQ(editing.GetText(), "");
 }
 
-TEST(CellTest, EditChoosesTheStyleAndGoesThroughTheGrid)
+TEST(CellTest, EditChoosesTheStyleAndOpensTheEditWindow)
 {
-    CGridProbe grid;
+    WindowedGrid w;
     struct Case {
         DWORD format;
         DWORD style;
@@ -168,45 +169,64 @@ TEST(CellTest, EditChoosesTheStyleAndGoesThroughTheGrid)
         {DT_RIGHT, ES_RIGHT},
         {DT_RIGHT | DT_CENTER, ES_RIGHT},   // right wins
     };
+    CGridCellBase* pCell = w.grid.GetCell(4, 6);
     for (const Case& c : cases) {
-        CGridCell cell;
-        cell.SetGrid(&grid);
-        cell.SetFormat(c.format);
-        cell.SetText("abc");
-        EXPECT_TRUE(cell.Edit(4, 6, CRect(10, 20, 70, 38), CPoint(15, 25), 8, 'x'));
-        ASSERT_FALSE(grid.editorCalls.empty());
-        EXPECT_EQ(grid.editorCalls.back().dwStyle, c.style) << "format " << c.format;
-        EXPECT_TRUE(cell.IsEditing());
-    }
+        pCell->SetFormat(c.format);
+        pCell->SetText("abc");
+        EXPECT_TRUE(pCell->Edit(4, 6, CRect(10, 20, 70, 38), CPoint(15, 25), 8, 'x'));
+        EXPECT_TRUE(pCell->IsEditing());
+        CInPlaceEdit* pEdit = FocusedInPlaceEdit();
+        ASSERT_NE(pEdit, nullptr) << "format " << c.format;
+        EXPECT_EQ(pEdit->GetStyle() & (ES_CENTER | ES_RIGHT), c.style) << "format " << c.format;
+        EXPECT_EQ(pEdit->GetDlgCtrlID(), 8u);
+        EXPECT_EQ(pEdit->GetParent(), &w.grid);
+        EXPECT_EQ(WindowRectInGrid(w.grid, pEdit), CRect(10, 20, 70, 38));
+        EXPECT_EQ(pEdit->GetRow(), 4);
+        EXPECT_EQ(pEdit->GetColumn(), 6);
+        EXPECT_STREQ(WindowText(pEdit), "x");   // the character replaced the cell's text
 
-    const CGridProbe::EditorCall& call = grid.editorCalls.back();
-    EXPECT_TRUE(call.rect.EqualRect(CRect(10, 20, 70, 38)));
-    EXPECT_EQ(call.nID, 8u);
-    EXPECT_EQ(call.nRow, 4);
-    EXPECT_EQ(call.nCol, 6);
-    EXPECT_STREQ(call.strText, "abc");
-    EXPECT_EQ(call.nChar, (UINT)'x');
+        pCell->EndEdit();
+        EXPECT_FALSE(pCell->IsEditing());
+        EXPECT_STREQ(w.grid.GetItemText(4, 6), "x");
+        FinishClosing();
+    }
 }
 
-TEST(CellTest, EndEditReachesTheEditWindowUntilTheEditHasEnded)
+TEST(CellTest, EndEditEndsTheEditWindowOnce)
 {
-    CGridProbe grid;
-    CGridCell cell;
-    cell.SetGrid(&grid);
+    WindowedGrid w;
+    CGridCellBase* pCell = w.grid.GetCell(1, 2);
 
     // Idle: nothing to end.
-    cell.EndEdit();
-    EXPECT_TRUE(grid.endedEditors.empty());
+    pCell->EndEdit();
+    EXPECT_TRUE(w.owner.notes.empty());
 
-    cell.Edit(1, 2, CRect(0, 0, 50, 20), CPoint(0, 0), 8, 0);
-    cell.EndEdit();
-    ASSERT_EQ(grid.endedEditors.size(), 1u);
-    EXPECT_EQ(grid.endedEditors[0], &grid.editor);
-    // Ending is asked for; the cell is idle only once the grid reports the end.
+    ASSERT_TRUE(pCell->Edit(1, 2, CRect(0, 0, 50, 20), CPoint(0, 0), 8, 'q'));
+    CInPlaceEdit* pEdit = FocusedInPlaceEdit();
+    ASSERT_NE(pEdit, nullptr);
+    pCell->EndEdit();
+    EXPECT_TRUE(pEdit->HasEnded());
+    EXPECT_FALSE(pCell->IsEditing());
+    EXPECT_STREQ(w.grid.GetItemText(1, 2), "q");
+    ASSERT_EQ(w.owner.Codes(), std::vector<UINT>{(UINT)GVN_ENDLABELEDIT});
+
+    // The window waits for its WM_CLOSE; ending again reports nothing.
+    pCell->EndEdit();
+    w.grid.SetFocus();
+    EXPECT_EQ(w.owner.notes.size(), 1u);
+    FinishClosing();
+    EXPECT_EQ(w.grid.GetDlgItem(IDC_INPLACE_CONTROL), nullptr);
+}
+
+TEST(CellTest, EditWithoutAGridWindowStaysInEditingState)
+{
+    CGridCtrl grid;   // no window: the edit window cannot be made
+    CGridCell cell;
+    cell.SetGrid(&grid);
+    EXPECT_TRUE(cell.Edit(1, 1, CRect(0, 0, 10, 10), CPoint(0, 0), 8, 'a'));
     EXPECT_TRUE(cell.IsEditing());
-
+    cell.EndEdit();   // nothing to end
+    EXPECT_TRUE(cell.IsEditing());
     cell.OnEndEdit();
     EXPECT_FALSE(cell.IsEditing());
-    cell.EndEdit();
-    EXPECT_EQ(grid.endedEditors.size(), 1u);
 }

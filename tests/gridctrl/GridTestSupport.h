@@ -1,6 +1,6 @@
 // Shared pieces of the grid suites: an owner window that records the grid's notifications, a
-// grid that lets tests reach its selection state and its edit-window seam, and the record
-// table set-up of the main window.
+// grid that lets tests reach its selection state, and the record table set-up of the main
+// window.
 #pragma once
 
 #include "GridCtrl.h"
@@ -45,7 +45,7 @@ protected:
     }
 };
 
-// Opens the grid's protected state to the tests and records what reaches the edit seam.
+// Opens the grid's protected state to the tests.
 class CGridProbe : public CGridCtrl {
 public:
     using CGridCtrl::m_MouseMode;
@@ -53,26 +53,6 @@ public:
     using CGridCtrl::m_SelectedCellMap;
     using CGridCtrl::m_SelectionStartCell;
     using CGridCtrl::SetCellType;
-
-    struct EditorCall {
-        CRect rect;
-        DWORD dwStyle;
-        UINT nID;
-        int nRow, nCol;
-        CString strText;
-        UINT nChar;
-    };
-    std::vector<EditorCall> editorCalls;
-    std::vector<CWnd*> endedEditors;
-    CWnd editor;   // stands in for the edit window; never created
-
-    CWnd* CreateInPlaceEditor(CRect rect, DWORD dwStyle, UINT nID, int nRow, int nCol, LPCTSTR szText,
-                              UINT nChar) override
-    {
-        editorCalls.push_back({rect, dwStyle, nID, nRow, nCol, CString(szText), nChar});
-        return &editor;
-    }
-    void EndInPlaceEditor(CWnd* pEditWnd) override { endedEditors.push_back(pEditWnd); }
 };
 
 // The main window's table: 301 x 27 with one heading row and one heading column.

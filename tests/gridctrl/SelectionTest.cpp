@@ -1,4 +1,4 @@
-#include "GridTestSupport.h"
+#include "EditTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -210,24 +210,33 @@ TEST(SelectionTest, EndEditingEndsTheFocusCellsEdit)
 {
     WindowedGrid w;
     CGridProbe& grid = w.grid;
+    auto ended = [&] {
+        int n = 0;
+        for (UINT code : w.owner.Codes())
+            n += code == (UINT)GVN_ENDLABELEDIT;
+        return n;
+    };
 
     // No focus: nothing to end.
     grid.EndEditing();
-    EXPECT_TRUE(grid.endedEditors.empty());
+    EXPECT_EQ(ended(), 0);
 
     grid.SetFocusCell(4, 4);
     CGridCellBase* pCell = grid.GetCell(4, 4);
     CRect rect;
     ASSERT_TRUE(grid.GetCellRect(4, 4, &rect));
-    ASSERT_TRUE(pCell->Edit(4, 4, rect, CPoint(0, 0), 8, 0));
+    ASSERT_TRUE(pCell->Edit(4, 4, rect, CPoint(0, 0), 8, 'a'));
 
     // Another cell's edit is not the focus cell's.
     grid.SetFocusCell(5, 5);
     grid.EndEditing();
-    EXPECT_TRUE(grid.endedEditors.empty());
+    EXPECT_EQ(ended(), 0);
+    EXPECT_TRUE(pCell->IsEditing());
 
     grid.SetFocusCell(4, 4);
     grid.EndEditing();
-    ASSERT_EQ(grid.endedEditors.size(), 1u);
-    EXPECT_EQ(grid.endedEditors[0], &grid.editor);
+    EXPECT_EQ(ended(), 1);
+    EXPECT_FALSE(pCell->IsEditing());
+    EXPECT_STREQ(grid.GetItemText(4, 4), "a");
+    FinishClosing();
 }

@@ -1,0 +1,50 @@
+// Resource ids: dialog templates, strings, icons, cursors, bitmaps and control ids.
+#pragma once
+
+// Dialogs.
+#define IDD_ABOUTBOX 100
+#define IDD_MAIN_DIALOG 102
+#define IDD_OTHERSOFT_DIALOG 139
+
+// Strings.
+#define IDS_ABOUTBOX 101
+// The main window's titles and messages.
+#define IDS_NEW_FILE 201
+#define IDS_TITLE_NEW_FILE 202
+#define IDS_TITLE_EMPTY_TABLE 203
+#define IDP_EMPTY_TABLE_DESIGN 204
+#define IDP_EMPTY_TABLE_SAVE 205
+#define IDP_REPLACE_FILE 206
+#define IDS_DOCUMENT_FILTER 207
+#define IDP_DOCUMENT_DAMAGED 208
+#define IDP_NOT_DOCUMENT 209
+
+// Icons.
+#define IDR_MAINFRAME 128
+
+// The main window's controls.
+#define IDC_GRID 1000
+#define IDC_SAVE_FILE 1001
+#define IDC_SAVE_FILE_AS 1002
+#define IDC_OPEN_FILE 1003
+#define IDC_LAYOUT_DESIGN 1004
+#define IDC_CLOSE_FILE 1005
+#define IDC_PREVIEW 1010
+#define IDC_AUTHOR_PAGE 1017
+
+// The system-menu command that opens the About box.
+#define IDM_ABOUTBOX 0x0010
+
+// The author page's controls; a link label's string resource (same id) holds its address.
+#define IDC_LINK_README 1018
+#define IDC_LINK_DEBIAN 1019
+#define IDC_LINK_NOTO 1020
+#define IDC_LINK_QTDOC 1021
+#define IDC_LINK_FOLDER 1022
+#define IDC_LINK_QT 1023
+#define IDC_LINK_CUPS 1024
+#define IDC_AUTHOR_TEXT 1025
+#define IDC_LINK_UMING 1026
+
+// The author page's text.
+#define IDS_AUTHOR_TEXT 141

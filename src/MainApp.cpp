@@ -1,0 +1,35 @@
+#include "MainApp.h"
+
+#include "MainDlg.h"
+
+#include <cstring>
+
+CMainApp::CMainApp()
+{
+    m_szAppDir[0] = '\0';
+}
+
+BOOL CMainApp::InitInstance()
+{
+    AfxEnableControlContainer();
+    Enable3dControlsStatic();
+
+    GetModuleFileName(nullptr, m_szAppDir, sizeof(m_szAppDir));
+    RemoveFileName(m_szAppDir);
+
+    CMainDlg dlg;
+    m_pMainWnd = &dlg;
+    dlg.DoModal();
+    m_pMainWnd = nullptr;   // the window object ends here
+    return FALSE;
+}
+
+void CMainApp::RemoveFileName(char* pszPath)
+{
+    for (int i = (int)std::strlen(pszPath) - 1; i > 0; i--) {
+        if (pszPath[i] == '/') {
+            pszPath[i] = '\0';
+            return;
+        }
+    }
+}

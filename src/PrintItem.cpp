@@ -1,0 +1,129 @@
+#include "PrintItem.h"
+
+#include "PrintSet.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// One edge: product first in 64 bits, so that no 32-bit intermediate overflows, then the
+// quotient truncated toward zero as the 32-bit formula gives it.
+LONG MapEdge(LONG nValue, LONG nNumerator, LONG nDenominator)
+{
+    return (LONG)((int64_t)nNumerator * nValue / nDenominator);
+}
+
+// The field a placeholder group names (0 for "{A}" ... 25 for "{Z}"), or -1.
+int PlaceholderField(const CString& strGroup)
+{
+    if (strGroup.GetLength() != 3 || strGroup[0] != '{' || strGroup[2] != '}')
+        return -1;
+    const TCHAR chLetter = strGroup[1];
+    return chLetter >= 'A' && chLetter <= 'Z' ? chLetter - 'A' : -1;
+}
+
+// The state of one substituting split: how often each field is nested on the current path,
+// and how many values were expanded so far.
+struct SplitState {
+    const FIELDLOOKUP& lookup;
+    int arrNesting[26] = {};
+    int nExpansions = 0;
+};
+
+void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pState);
+
+void ExpandGroup(const CString& strGroup, CStringArray& arrTokens, SplitState* pState)
+{
+    const int nField = PlaceholderField(strGroup);
+    if (nField < 0)
+        return;   // not a placeholder: the group vanishes
+    // A self-referring value (directly or through other fields) stops here; the fan-out cap
+    // keeps values such as "{A}{A}{A}" in field A from taking forever before that depth.
+    if (pState->arrNesting[nField] >= CPrintItem::MAX_FIELD_DEPTH ||
+        pState->nExpansions >= CPrintItem::MAX_FIELD_EXPANSIONS)
+        return;
+    pState->nExpansions++;
+    pState->arrNesting[nField]++;
+    SplitInto(pState->lookup(strGroup), arrTokens, pState);
+    pState->arrNesting[nField]--;
+}
+
+void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pState)
+{
+    const LPCTSTR pch = strText;
+    const int nLength = strText.GetLength();
+    for (int i = 0; i < nLength;) {
+        const signed char b = (signed char)pch[i];
+        if (b == '\r' && i + 1 < nLength && pch[i + 1] == '\n') {
+            arrTokens.Add("@enter");
+            i += 2;
+        } else if (b == '{') {
+            const int nCount = std::min(3, nLength - i);
+            const CString strGroup(pch + i, nCount);
+            i += nCount;
+            if (pState)
+                ExpandGroup(strGroup, arrTokens, pState);
+            else
+                arrTokens.Add(strGroup);
+        } else if (b < 0) {
+            const int nCount = std::min(2, nLength - i);
+            arrTokens.Add(CString(pch + i, nCount));
+            i += nCount;
+        } else {
+            arrTokens.Add(CString(pch + i, 1));
+            i++;
+        }
+    }
+}
+
+} // namespace
+
+CPrintItem::CPrintItem() = default;
+
+CPrintItem::~CPrintItem() = default;
+
+void CPrintItem::PaperToScreen(const CPrintSet* pPrintSet)
+{
+    const LONG nW = pPrintSet->m_nPaperWidth;
+    const LONG nH = pPrintSet->m_nPaperHeight;
+    if (nW == 0 || nH == 0)
+        return;
+    const LONG nPageWidth = m_rectPage.Width();
+    const LONG nPageHeight = m_rectPage.Height();
+    m_rectScreen.left = MapEdge(m_rectPaper.left, nPageWidth, nW) + m_rectPage.left;
+    m_rectScreen.right = MapEdge(m_rectPaper.right, nPageWidth, nW) + m_rectPage.left;
+    m_rectScreen.top = MapEdge(m_rectPaper.top, nPageHeight, nH) + m_rectPage.top;
+    m_rectScreen.bottom = MapEdge(m_rectPaper.bottom, nPageHeight, nH) + m_rectPage.top;
+}
+
+void CPrintItem::ScreenToPaper(const CPrintSet* pPrintSet)
+{
+    const LONG nPageWidth = m_rectPage.Width();
+    const LONG nPageHeight = m_rectPage.Height();
+    if (nPageWidth == 0 || nPageHeight == 0)
+        return;
+    const LONG nW = pPrintSet->m_nPaperWidth;
+    const LONG nH = pPrintSet->m_nPaperHeight;
+    m_rectPaper.left = MapEdge(m_rectScreen.left - m_rectPage.left, nW, nPageWidth);
+    m_rectPaper.right = MapEdge(m_rectScreen.right - m_rectPage.left, nW, nPageWidth);
+    m_rectPaper.top = MapEdge(m_rectScreen.top - m_rectPage.top, nH, nPageHeight);
+    m_rectPaper.bottom = MapEdge(m_rectScreen.bottom - m_rectPage.top, nH, nPageHeight);
+}
+
+void CPrintItem::SetScreenSize(int nWidth, int nHeight)
+{
+    m_rectScreen.right = m_rectScreen.left + nWidth;
+    m_rectScreen.bottom = m_rectScreen.top + nHeight;
+}
+
+void CPrintItem::SplitText(const CString& strText, CStringArray& arrTokens,
+                           const FIELDLOOKUP& lookup)
+{
+    if (!lookup) {
+        SplitInto(strText, arrTokens, nullptr);
+        return;
+    }
+    SplitState state{lookup};
+    SplitInto(strText, arrTokens, &state);
+}

@@ -1,0 +1,47 @@
+// CPrintItem: one print item of a certificate layout, a template text anchored at a rectangle
+// on the paper and drawn in one font. The design window also keeps the item's on-screen
+// rectangle and its literal split into display tokens here.
+#pragma once
+
+#include "Geometry.h"
+#include "Object.h"
+#include "String.h"
+
+#include <functional>
+
+class CPrintSet;
+
+// Looks up the value of one placeholder group ("{A}" ... "{Z}") for the record being drawn.
+typedef std::function<CString(const CString& strKey)> FIELDLOOKUP;
+
+class CPrintItem : public CObject {
+public:
+    CPrintItem();
+    ~CPrintItem() override;
+
+    // The mapping between paper units and the design window's pixels, one edge at a time,
+    // product first and truncated toward zero. pPrintSet is the layout whose paper size
+    // applies (the program's one layout). A zero divisor (paper size or page rectangle)
+    // leaves the target rectangle as it was.
+    void PaperToScreen(const CPrintSet* pPrintSet);
+    void ScreenToPaper(const CPrintSet* pPrintSet);
+    // Applies a width and height edited in pixels: the on-screen rectangle keeps its top-left
+    // corner and takes the new size.
+    void SetScreenSize(int nWidth, int nHeight);
+
+    // The token rule: appends the tokens of strText to arrTokens in text order (the caller
+    // empties the list first). Without a lookup the split is literal: a "{" group is one token.
+    // With one, each "{" group is replaced by the split of its value; a value that refers back
+    // to its own field stops expanding once that field is nested MAX_FIELD_DEPTH times.
+    static void SplitText(const CString& strText, CStringArray& arrTokens,
+                          const FIELDLOOKUP& lookup = FIELDLOOKUP());
+
+    enum { MAX_FIELD_DEPTH = 16, MAX_FIELD_EXPANSIONS = 4096 };
+
+    CRect m_rectPaper;
+    CRect m_rectScreen;
+    CString m_strText;
+    CStringArray m_arrTokens;
+    CString m_strFontName;
+    CRect m_rectPage;
+};

@@ -1,0 +1,28 @@
+// CPrintSet: the certificate layout, the paper size and the ordered list of print items.
+// The layout owns its items: each was created with new, and taking one out deletes it.
+#pragma once
+
+#include "ObArray.h"
+#include "String.h"
+
+class CPrintItem;
+
+class CPrintSet : public CObject {
+public:
+    CPrintSet();
+    ~CPrintSet() override;   // deletes the items still in the list
+    CPrintSet(const CPrintSet&) = delete;
+    CPrintSet& operator=(const CPrintSet&) = delete;
+
+    // Deletes pItem and takes it out of the list; FALSE (nothing changed) when not listed.
+    BOOL RemoveItem(CPrintItem* pItem);
+    // Deletes every item, in list order, and empties the list.
+    void RemoveAllItems();
+    int GetItemCount() const { return m_arrItems.GetSize(); }
+    CPrintItem* GetItem(int nIndex) const;
+
+    LONG m_nPaperWidth;    // tenths of a millimetre
+    LONG m_nPaperHeight;
+    CObArray m_arrItems;   // CPrintItem pointers in drawing, hit-test and file order
+    CString m_strOrientation;
+};

@@ -1,0 +1,122 @@
+#include "App.h"
+
+#include "Codec.h"
+#include "Resource.h"
+
+#include <QApplication>
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+CWinApp* s_pApp = nullptr;
+
+// The executable's path as the file system has it (UTF-8).
+std::string ExecutablePath()
+{
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error)
+        return path.string();
+    return QCoreApplication::instance() ? QCoreApplication::applicationFilePath().toStdString() : std::string();
+}
+
+CString ExecutablePathCp936()
+{
+    const std::string strPath = ExecutablePath();
+    return Codec::FromUnicode(QString::fromUtf8(strPath.data(), (qsizetype)strPath.size()));
+}
+
+} // namespace
+
+CWinApp::CWinApp(LPCTSTR lpszAppName)
+{
+    s_pApp = this;
+    if (lpszAppName) {
+        m_strAppName = lpszAppName;
+        m_pszAppName = m_strAppName;
+    }
+}
+
+CWinApp::~CWinApp()
+{
+    if (s_pApp == this)
+        s_pApp = nullptr;
+}
+
+BOOL CWinApp::InitInstance()
+{
+    return TRUE;
+}
+
+int CWinApp::Run()
+{
+    QApplication::exec();
+    return ExitInstance();
+}
+
+int CWinApp::ExitInstance()
+{
+    return 0;
+}
+
+HICON CWinApp::LoadIcon(UINT nIDResource) const
+{
+    return AfxLoadIcon(nIDResource);
+}
+
+// The names become known when the program starts, after the resources were registered.
+void CWinApp::SetCurrentNames()
+{
+    const CString strPath = ExecutablePathCp936();
+    m_strExeName = strPath.Mid(strPath.ReverseFind('/') + 1);
+    m_pszExeName = m_strExeName;
+    if (m_strAppName.IsEmpty() && !m_strAppName.LoadString(AFX_IDS_APP_TITLE))
+        m_strAppName = m_strExeName;
+    m_pszAppName = m_strAppName;
+}
+
+CWinApp* AfxGetApp()
+{
+    return s_pApp;
+}
+
+CWnd* AfxGetMainWnd()
+{
+    return s_pApp ? s_pApp->m_pMainWnd : nullptr;
+}
+
+LPCTSTR AfxGetAppName()
+{
+    return s_pApp && s_pApp->m_pszAppName ? s_pApp->m_pszAppName : "";
+}
+
+void AfxEnableControlContainer() {}
+
+DWORD GetModuleFileName(HMODULE, LPTSTR lpFilename, DWORD nSize)
+{
+    if (!lpFilename || nSize == 0)
+        return 0;
+    const CString strPath = ExecutablePathCp936();
+    const DWORD nLength = std::min<DWORD>((DWORD)strPath.GetLength(), nSize - 1);
+    std::memcpy(lpFilename, (LPCTSTR)strPath, nLength);
+    lpFilename[nLength] = '\0';
+    return nLength;
+}
+
+int AfxWinMain(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp)
+        return -1;
+    pApp->SetCurrentNames();
+    if (!pApp->InitInstance()) {
+        if (pApp->m_pMainWnd && pApp->m_pMainWnd->GetSafeHwnd())
+            pApp->m_pMainWnd->DestroyWindow();
+        return pApp->ExitInstance();
+    }
+    return pApp->Run();
+}

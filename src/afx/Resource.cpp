@@ -1,0 +1,84 @@
+#include "Resource.h"
+
+#include "Codec.h"
+
+#include <QIcon>
+#include <QPixmap>
+#include <map>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct IconEntry {
+    const char* const* ppszXpm;
+    std::unique_ptr<QIcon> pIcon;   // made on first use: pixmaps need the Qt application
+};
+
+// Function-local tables: resource files register during static initialisation.
+std::map<UINT, std::string>& StringTable()
+{
+    static std::map<UINT, std::string> s_table;
+    return s_table;
+}
+
+std::map<UINT, IconEntry>& IconTable()
+{
+    static std::map<UINT, IconEntry> s_table;
+    return s_table;
+}
+
+} // namespace
+
+BOOL AfxRegisterString(UINT nID, const char* pszUtf8)
+{
+    if (!pszUtf8)
+        return FALSE;
+    StringTable()[nID] = pszUtf8;
+    return TRUE;
+}
+
+BOOL AfxLoadString(UINT nID, CString& rString)
+{
+    rString.Empty();
+    auto it = StringTable().find(nID);
+    if (it == StringTable().end() || it->second.empty())
+        return FALSE;   // the string table holds no empty strings
+    rString = Codec::FromUnicode(QString::fromUtf8(it->second.data(), (qsizetype)it->second.size()));
+    return TRUE;
+}
+
+BOOL CString::LoadString(UINT nID)
+{
+    return AfxLoadString(nID, *this);
+}
+
+BOOL AfxRegisterIcon(UINT nID, const char* const* ppszXpm)
+{
+    if (!ppszXpm)
+        return FALSE;
+    IconEntry& entry = IconTable()[nID];
+    entry.ppszXpm = ppszXpm;
+    entry.pIcon.reset();
+    return TRUE;
+}
+
+HICON AfxLoadIcon(UINT nID)
+{
+    auto it = IconTable().find(nID);
+    if (it == IconTable().end())
+        return nullptr;
+    IconEntry& entry = it->second;
+    if (!entry.pIcon) {
+        QPixmap pixmap(entry.ppszXpm);
+        if (pixmap.isNull())
+            return nullptr;
+        entry.pIcon = std::make_unique<QIcon>(pixmap);
+    }
+    return reinterpret_cast<HICON>(entry.pIcon.get());
+}
+
+QIcon AfxIconToQIcon(HICON hIcon)
+{
+    return hIcon ? *reinterpret_cast<const QIcon*>(hIcon) : QIcon();
+}

@@ -1,0 +1,151 @@
+// The token rule in literal and substituting mode, and the fields of the current record.
+#include "DocumentTestSupport.h"
+
+namespace {
+
+std::vector<std::string> Literal(const CString& strText)
+{
+    CStringArray arrTokens;
+    CPrintItem::SplitText(strText, arrTokens);
+    return TokenBytes(arrTokens);
+}
+
+class TokenTest : public CMainDlgDocumentTest {
+protected:
+    void SetUp() override
+    {
+        CMainDlgDocumentTest::SetUp();
+        m_dlg.m_nCurRecord = 5;
+    }
+    void SetField(char chField, const char* pszUtf8)
+    {
+        m_dlg.m_wndGrid.SetItemText(m_dlg.m_nCurRecord, chField - 'A' + 1, Gbk(pszUtf8));
+    }
+};
+
+} // namespace
+
+TEST(TokenLiteralTest, GroupsStayWholeWhateverTheyHold)
+{
+    EXPECT_EQ(Literal(Gbk("{C}同学:")), GbkBytes({"{C}", "同", "学", ":"}));
+    EXPECT_EQ(Literal("{a}x"), GbkBytes({"{a}", "x"}));
+    EXPECT_EQ(Literal("{AB}"), GbkBytes({"{AB", "}"}));
+    EXPECT_EQ(Literal(Gbk("{中}")), std::vector<std::string>({Gbk("{中").str(), "}"}));
+    EXPECT_EQ(Literal("x{"), GbkBytes({"x", "{"}));
+    EXPECT_EQ(Literal("x{A"), GbkBytes({"x", "{A"}));
+
+    // Tokens are appended to what the list holds.
+    CStringArray arrTokens;
+    arrTokens.Add("old");
+    CPrintItem::SplitText("ab", arrTokens);
+    EXPECT_EQ(TokenBytes(arrTokens), GbkBytes({"old", "a", "b"}));
+}
+
+TEST(TokenLiteralTest, LineBreaksAndSingleBytes)
+{
+    EXPECT_EQ(Literal(Gbk("中\r\n文")), GbkBytes({"中", "@enter", "文"}));
+    EXPECT_EQ(Literal(Gbk("中\r文")), GbkBytes({"中", "\r", "文"}));
+    EXPECT_EQ(Literal("a\nb\tc}\r"), GbkBytes({"a", "\n", "b", "\t", "c", "}", "\r"}));
+    // A lead byte at the very end is a token of one byte.
+    EXPECT_EQ(Literal("a\xD6"), std::vector<std::string>({"a", "\xD6"}));
+    EXPECT_TRUE(Literal("").empty());
+}
+
+TEST_F(TokenTest, PlaceholdersBecomeTheTokensOfTheirFields)
+{
+    SetField('C', "张三");
+    EXPECT_EQ(Substitute(Gbk("{C}同学:")), GbkBytes({"张", "三", "同", "学", ":"}));
+
+    // Field values split by the same rule: line breaks, and placeholders of the same record.
+    SetField('A', "一\r\n二");
+    EXPECT_EQ(Substitute("{A}"), GbkBytes({"一", "@enter", "二"}));
+    SetField('A', "{B}!");
+    SetField('B', "好");
+    EXPECT_EQ(Substitute("<{A}>"), GbkBytes({"<", "好", "!", ">"}));
+
+    // An empty field adds nothing; the text around it closes up.
+    EXPECT_EQ(Substitute("a{D}b"), GbkBytes({"a", "b"}));
+}
+
+TEST_F(TokenTest, GroupsThatAreNoPlaceholderVanish)
+{
+    SetField('A', "filled");
+    EXPECT_TRUE(Substitute("{a}").empty());
+    EXPECT_EQ(Substitute("{AB}"), GbkBytes({"}"}));
+    EXPECT_EQ(Substitute(Gbk("{中}")), GbkBytes({"}"}));
+    EXPECT_EQ(Substitute("x{"), GbkBytes({"x"}));
+    EXPECT_EQ(Substitute("x{A"), GbkBytes({"x"}));
+    EXPECT_EQ(Substitute(Gbk("中\r文")), GbkBytes({"中", "\r", "文"}));
+}
+
+TEST_F(TokenTest, SelfReferringFieldsStopAtSixteenNestings)
+{
+    // Directly: B holds itself.
+    SetField('B', "x{B}");
+    EXPECT_EQ(Substitute("{B}"), std::vector<std::string>(16, "x"));
+
+    // Through another field: each of A and B is nested sixteen times.
+    SetField('A', "a{B}");
+    SetField('B', "b{A}");
+    std::vector<std::string> expected;
+    for (int i = 0; i < 16; i++) {
+        expected.push_back("a");
+        expected.push_back("b");
+    }
+    EXPECT_EQ(Substitute("{A}"), expected);
+
+    // A value that fans out into itself ends too, after a bounded number of expansions.
+    SetField('A', "x{A}{A}");
+    EXPECT_EQ(Substitute("{A}").size(), (size_t)CPrintItem::MAX_FIELD_EXPANSIONS);
+}
+
+TEST_F(TokenTest, ChainsWithoutCycleExpandFully)
+{
+    // A -> B -> ... -> Z, 26 fields deep: deeper than the cycle limit, and no cycle.
+    for (char ch = 'A'; ch < 'Z'; ch++) {
+        const std::string strValue = std::string(1, (char)(ch - 'A' + 'a')) + "{" + (char)(ch + 1) + "}";
+        SetField(ch, strValue.c_str());
+    }
+    SetField('Z', "z");
+    std::vector<std::string> expected;
+    for (char ch = 'a'; ch <= 'z'; ch++)
+        expected.push_back(std::string(1, ch));
+    EXPECT_EQ(Substitute("{A}"), expected);
+
+    // The same field twice side by side is no cycle.
+    SetField('C', "c");
+    EXPECT_EQ(Substitute("{C}{C}"), GbkBytes({"c", "c"}));
+}
+
+TEST_F(TokenTest, FieldsAreReadFromRecordRowsOnly)
+{
+    CGridCtrl& grid = m_dlg.m_wndGrid;
+    grid.SetItemText(1, 1, "first");
+    grid.SetItemText(300, 1, "last");
+    grid.SetItemText(300, 26, "zed");
+    grid.SetItemText(7, 2, "only B");
+
+    // Keys are exactly three bytes, an upper-case letter between braces.
+    m_dlg.m_nCurRecord = 1;
+    EXPECT_EQ(m_dlg.GetFieldText("{A}"), CString("first"));
+    EXPECT_EQ(m_dlg.GetFieldText("{a}"), CString());
+    EXPECT_EQ(m_dlg.GetFieldText("{A}x"), CString());
+    EXPECT_EQ(m_dlg.GetFieldText("A"), CString());
+    EXPECT_TRUE(m_dlg.IsRecordPrintable());
+
+    // The last record of the table is a record like the others.
+    m_dlg.m_nCurRecord = 300;
+    EXPECT_EQ(m_dlg.GetFieldText("{Z}"), CString("zed"));
+    EXPECT_TRUE(m_dlg.IsRecordPrintable());
+
+    // Field A alone decides whether a record prints; its other fields are still there.
+    m_dlg.m_nCurRecord = 7;
+    EXPECT_FALSE(m_dlg.IsRecordPrintable());
+    EXPECT_EQ(m_dlg.GetFieldText("{B}"), CString("only B"));
+
+    for (int nRow : {0, -1, 301, 1000}) {
+        m_dlg.m_nCurRecord = nRow;
+        EXPECT_EQ(m_dlg.GetFieldText("{A}"), CString()) << nRow;
+        EXPECT_FALSE(m_dlg.IsRecordPrintable()) << nRow;
+    }
+}

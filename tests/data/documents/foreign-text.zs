@@ -1,0 +1,2 @@
+not a document
+这不是文档
