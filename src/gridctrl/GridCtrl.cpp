@@ -983,8 +983,14 @@ CCellID CGridCtrl::SetFocusCell(CCellID cell)
 // ---------------------------------------------------------------------------------------------
 // Selection
 
-void CGridCtrl::RedrawSelectionChange(int nRow, int nCol, CDC* pDC)
+void CGridCtrl::RedrawSelectionChange(int nRow, int nCol, CDC* pDC, const CCellRange& visible)
 {
+    // Cells well outside the view have nothing on screen to repaint; selecting all cells
+    // touches thousands of them, and this spares each its walk over the columns.
+    if (nRow > visible.GetMaxRow() + 1 || nCol > visible.GetMaxCol() + 1 ||
+        (nRow >= m_nFixedRows && nRow < visible.GetMinRow() - 1) ||
+        (nCol >= m_nFixedCols && nCol < visible.GetMinCol() - 1))
+        return;
     if (pDC)
         RedrawCell(nRow, nCol, pDC);
     else
@@ -1013,6 +1019,7 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
     clamp(nMinCol, m_nFixedCols);
     clamp(nMaxCol, m_nFixedCols);
     const CCellRange range(nMinRow, nMinCol, nMaxRow, nMaxCol);
+    const CCellRange visible = GetVisibleNonFixedCellRange();
 
     // Unselect everything; what leaves the selection is repainted. Clearing the bit edits the
     // map, so walk a copy.
@@ -1024,7 +1031,7 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
         }
         SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GVIS_SELECTED);
         if (!range.InRange(cell))
-            RedrawSelectionChange(cell.row, cell.col, pDC);
+            RedrawSelectionChange(cell.row, cell.col, pDC, visible);
     }
 
     const bool bAllSet = nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0;
@@ -1033,7 +1040,7 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
         for (const auto& [key, cell] : m_PrevSelectedCellMap)
             if (IsValid(cell)) {
                 SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GVIS_SELECTED);
-                RedrawSelectionChange(cell.row, cell.col, pDC);
+                RedrawSelectionChange(cell.row, cell.col, pDC, visible);
             }
 
     if (bAllSet && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol)
@@ -1043,7 +1050,7 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
                 if (nState & GVIS_SELECTED)
                     continue;
                 SetItemState(row, col, nState | GVIS_SELECTED);
-                RedrawSelectionChange(row, col, pDC);
+                RedrawSelectionChange(row, col, pDC, visible);
             }
 
     if (pDC)
@@ -2463,6 +2470,10 @@ void CGridCtrl::CutSelectedCells()
     cells.reserve(m_SelectedCellMap.size());
     for (const auto& entry : m_SelectedCellMap)
         cells.push_back(entry.second);
+    // In the order of the map's keys, column by column, so the owner hears a stable sequence.
+    std::sort(cells.begin(), cells.end(), [](const CCellID& a, const CCellID& b) {
+        return SelectionKey(a.row, a.col) < SelectionKey(b.row, b.col);
+    });
 
     for (const CCellID& cell : cells) {
         if (!IsValid(cell) || !GetCell(cell.row, cell.col) || GetRowHeight(cell.row) == 0 ||

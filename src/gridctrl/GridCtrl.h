@@ -9,7 +9,7 @@
 #include "TitleTip.h"
 #include "Wnd.h"
 
-#include <map>
+#include <unordered_map>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -236,7 +236,7 @@ protected:
     // Model helpers.
     void SetCellFixed(int nRow, int nCol, BOOL bFixed);
     void RedrawFixedCellsOf(const CCellID& cell, const CCellID& other);
-    void RedrawSelectionChange(int nRow, int nCol, CDC* pDC);
+    void RedrawSelectionChange(int nRow, int nCol, CDC* pDC, const CCellRange& visible);
     // Mouse and keyboard steps.
     CPoint GetPointClicked(int nRow, int nCol, const CPoint& point);
     virtual void OnFixedColumnClick(CCellID& cell);
@@ -339,7 +339,7 @@ protected:
     BOOL m_bAllowRowResize, m_bAllowColumnResize;
     int m_nRowsPerWheelNotch;
     // Key (col << 16) | (row & 0xFFFF).
-    std::map<DWORD, CCellID> m_SelectedCellMap, m_PrevSelectedCellMap;
+    std::unordered_map<DWORD, CCellID> m_SelectedCellMap, m_PrevSelectedCellMap;
     const CRuntimeClass* m_pRtcDefault;
     CTitleTip m_TitleTip;
     CCellID m_LastDragOverCell;

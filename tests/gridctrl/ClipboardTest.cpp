@@ -305,7 +305,7 @@ TEST(ClipboardTest, CutEmptiesTheSelectionAndKeepsItSelected)
     EXPECT_STREQ(Text(w.grid, 1, 2), "1.2");
     EXPECT_STREQ(Text(w.grid, 4, 4), "4.4");
     ASSERT_EQ(w.owner.notes.size(), 8u);
-    // The selection map's own order: column by column.
+    // The order of the selection keys: column by column.
     EXPECT_EQ(w.owner.notes[0].row, 2);
     EXPECT_EQ(w.owner.notes[0].col, 2);
     EXPECT_EQ(w.owner.notes[2].row, 3);
