@@ -40,20 +40,6 @@
 #define SS_SUNKEN 0x00001000L
 #endif
 
-// Edit styles beyond those of afxtypes.h.
-#ifndef ES_AUTOVSCROLL
-#define ES_AUTOVSCROLL 0x0040L
-#endif
-#ifndef ES_READONLY
-#define ES_READONLY 0x0800L
-#endif
-#ifndef ES_WANTRETURN
-#define ES_WANTRETURN 0x1000L
-#endif
-#ifndef ES_NUMBER
-#define ES_NUMBER 0x2000L
-#endif
-
 // More WM_GETDLGCODE answers (afxtypes.h has the WANT codes).
 #ifndef DLGC_WANTMESSAGE
 #define DLGC_WANTMESSAGE 0x0004

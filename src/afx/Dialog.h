@@ -44,9 +44,6 @@ class CModalDialogAnswerer;
 #ifndef WS_EX_DLGMODALFRAME
 #define WS_EX_DLGMODALFRAME 0x00000001L
 #endif
-#ifndef WS_EX_CLIENTEDGE
-#define WS_EX_CLIENTEDGE 0x00000200L
-#endif
 #ifndef WS_EX_APPWINDOW
 #define WS_EX_APPWINDOW 0x00040000L
 #endif

@@ -8,35 +8,6 @@
 
 #include "Wnd.h"
 
-// Edit styles beyond those in afxtypes.h.
-#ifndef ES_UPPERCASE
-#define ES_UPPERCASE 0x0008L
-#endif
-#ifndef ES_LOWERCASE
-#define ES_LOWERCASE 0x0010L
-#endif
-#ifndef ES_PASSWORD
-#define ES_PASSWORD 0x0020L
-#endif
-#ifndef ES_AUTOVSCROLL
-#define ES_AUTOVSCROLL 0x0040L
-#endif
-#ifndef ES_NOHIDESEL
-#define ES_NOHIDESEL 0x0100L
-#endif
-#ifndef ES_READONLY
-#define ES_READONLY 0x0800L
-#endif
-#ifndef ES_WANTRETURN
-#define ES_WANTRETURN 0x1000L
-#endif
-#ifndef ES_NUMBER
-#define ES_NUMBER 0x2000L
-#endif
-#ifndef WS_EX_CLIENTEDGE
-#define WS_EX_CLIENTEDGE 0x00000200L
-#endif
-
 class CEdit : public CWnd {
 public:
     CEdit() = default;
