@@ -132,16 +132,23 @@ void AfxSetControlFont(HWND hWnd, CFont* pFont)
         hWnd->setProperty("afxDialogFont", QVariant::fromValue(reinterpret_cast<quintptr>(pFont)));
 }
 
+// Attaches a control's new widget as a child window; the widget is deleted when that fails.
+static BOOL CreateChildControl(CWnd& wnd, QWidget* pWidget, DWORD dwStyle, const RECT& rect,
+                               CWnd* pParentWnd, UINT nID, LPCTSTR lpszClassName)
+{
+    if (!wnd.CreateFromWidget(pWidget, dwStyle | WS_CHILD, rect, pParentWnd, nID, lpszClassName)) {
+        delete pWidget;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // CButton.
 
 BOOL CButton::Create(LPCTSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
     QWidget* pWidget = ControlWidgets::MakeButton(Codec::ToUnicode(CString(lpszCaption)), dwStyle);
-    if (!CreateFromWidget(pWidget, dwStyle | WS_CHILD, rect, pParentWnd, nID, "Button")) {
-        delete pWidget;
-        return FALSE;
-    }
-    return TRUE;
+    return CreateChildControl(*this, pWidget, dwStyle, rect, pParentWnd, nID, "Button");
 }
 
 UINT CButton::GetButtonStyle() const
@@ -172,11 +179,7 @@ void CButton::Click()
 BOOL CStatic::Create(LPCTSTR lpszText, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID)
 {
     QWidget* pWidget = ControlWidgets::MakeStatic(Codec::ToUnicode(CString(lpszText)), dwStyle);
-    if (!CreateFromWidget(pWidget, dwStyle | WS_CHILD, rect, pParentWnd, nID, "Static")) {
-        delete pWidget;
-        return FALSE;
-    }
-    return TRUE;
+    return CreateChildControl(*this, pWidget, dwStyle, rect, pParentWnd, nID, "Static");
 }
 
 HICON CStatic::SetIcon(HICON hIcon)
