@@ -48,3 +48,15 @@
 
 // The author page's text.
 #define IDS_AUTHOR_TEXT 141
+
+// ---- Certificates: background, preview, printing, PDF and the command line. ----
+// Dialog 132, bitmap 134, controls 1012 to 1017 of the preview; strings 210 to 239.
+
+
+// ---- The layout designer: design window and its editors. ----
+// Dialogs 129 to 131, cursors 136 to 138, controls 1005 to 1009 and 1026; strings 240 to 269.
+
+
+// ---- Documents, saving and hardening. ----
+// Strings 270 to 299.
+
