@@ -55,6 +55,33 @@
 
 // ---- The layout designer: design window and its editors. ----
 // Dialogs 129 to 131, cursors 136 to 138, controls 1005 to 1009 and 1026; strings 240 to 269.
+#define IDD_SETUP_DIALOG 129
+#define IDD_EDIT_DIALOG 130
+#define IDD_PAGESIZE_DIALOG 131
+#define IDC_CURSOR_SIZEWE 136
+#define IDC_CURSOR_MOVE 137
+#define IDC_CURSOR_SIZENS 138
+// The item editor's controls.
+#define IDC_ITEM_TEXT 1005
+#define IDC_ITEM_WIDTH 1006
+#define IDC_ITEM_HEIGHT 1007
+#define IDC_DELETE_ITEM 1008
+#define IDC_CHOOSE_FONT 1026
+// The paper-size editor's controls.
+#define IDC_PAPER_HEIGHT 1006
+#define IDC_PAPER_WIDTH 1009
+// The design window's texts.
+#define IDS_SETUP_CAPTION 240
+#define IDS_SETUP_PAPER_SIZE 241
+#define IDS_SETUP_SIZE_BUTTON 242
+#define IDS_SETUP_NO_SELECTION 243
+#define IDS_SETUP_SELECTION 244
+#define IDS_SETUP_EMPTY_ITEM 245
+#define IDS_SETUP_FONT_NAME 246
+#define IDS_SETUP_DEFAULT_ITEM1 247
+#define IDS_SETUP_DEFAULT_ITEM2 248
+#define IDS_SETUP_DEFAULT_ITEM3 249
+#define IDS_SETUP_PAPER_POSITION 250
 
 
 // ---- Documents, saving and hardening. ----

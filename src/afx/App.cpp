@@ -67,6 +67,11 @@ HICON CWinApp::LoadIcon(UINT nIDResource) const
     return AfxLoadIcon(nIDResource);
 }
 
+HCURSOR CWinApp::LoadCursor(UINT nIDResource) const
+{
+    return AfxLoadCursor(nIDResource);
+}
+
 // The names become known when the program starts, after the resources were registered.
 void CWinApp::SetCurrentNames()
 {

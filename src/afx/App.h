@@ -22,6 +22,7 @@ public:
     virtual int ExitInstance();
 
     HICON LoadIcon(UINT nIDResource) const;
+    HCURSOR LoadCursor(UINT nIDResource) const;
     HCURSOR LoadStandardCursor(HCURSOR hStdCursor) const { return hStdCursor; }
     // Three-dimensional controls are the platform's own look.
     BOOL Enable3dControlsStatic() { return TRUE; }

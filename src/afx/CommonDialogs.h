@@ -1,4 +1,4 @@
-// Common dialogs: AfxMessageBox and the open/save file dialog. In the program they are real
+// Common dialogs: AfxMessageBox, the open/save file dialog and the font dialog. In the program they are real
 // modal Qt dialogs; tests answer them through Testing.h.
 #pragma once
 
@@ -76,4 +76,45 @@ protected:
 
 private:
     INT_PTR Finish(const CString& strPath);
+};
+
+// Font dialog flags.
+#ifndef CF_SCREENFONTS
+#define CF_SCREENFONTS 0x00000001L
+#define CF_PRINTERFONTS 0x00000002L
+#define CF_EFFECTS 0x00000100L
+#define CF_INITTOLOGFONTSTRUCT 0x00000040L
+#endif
+
+// The fields of the font dialog's description that the program sets or reads.
+struct CHOOSEFONT {
+    DWORD Flags = 0;
+    LPLOGFONT lpLogFont = nullptr;   // the font chosen (and the initial one, when given)
+    int iPointSize = 0;              // tenths of a point, set on OK
+};
+
+// The font dialog: a list of faces, the style, the size and, with CF_EFFECTS, strike-out and
+// underline, over a sample. The face list begins with the Chinese faces that layouts name
+// ("宋体", "楷体_GB2312" ...) under those names, drawn by the fonts that stand in for them,
+// then the installed families. Nothing is selected unless an initial font is given.
+class CFontDialog {
+public:
+    explicit CFontDialog(LPLOGFONT lplfInitial = nullptr, DWORD dwFlags = CF_EFFECTS | CF_SCREENFONTS,
+                         CDC* pdcPrinter = nullptr, CWnd* pParentWnd = nullptr);
+    virtual ~CFontDialog() = default;
+    CFontDialog(const CFontDialog&) = delete;
+    CFontDialog& operator=(const CFontDialog&) = delete;
+
+    // IDOK with the chosen font in m_lf, or IDCANCEL.
+    virtual INT_PTR DoModal();
+    void GetCurrentFont(LPLOGFONT lplf) const { *lplf = m_lf; }
+    CString GetFaceName() const;   // CP936, as the list shows it
+    int GetSize() const { return m_cf.iPointSize; }
+
+    CHOOSEFONT m_cf;
+    LOGFONT m_lf;
+
+protected:
+    CDC* m_pdcPrinter;
+    CWnd* m_pParentWnd;
 };

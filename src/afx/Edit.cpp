@@ -340,8 +340,15 @@ void CEdit::KeepKeyHere()
         const_cast<QInputEvent*>(pEvent)->accept();
 }
 
+// Ctrl+Enter breaks the line of a multi-line edit, which the Qt text widget ignores.
 void CEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)
 {
+    if (nChar == VK_RETURN && (GetStyle() & ES_MULTILINE) && GetKeyState(VK_CONTROL) < 0) {
+        if (QPlainTextEdit* pText = TextEditOf(GetSafeHwnd()); pText && !pText->isReadOnly())
+            pText->insertPlainText(QStringLiteral("\n"));
+        KeepKeyHere();
+        return;
+    }
     CWnd::OnKeyDown(nChar, nRepCnt, nFlags);
     KeepKeyHere();
 }

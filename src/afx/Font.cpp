@@ -177,6 +177,24 @@ void CopyFaceName(LOGFONT& lf, const std::string& face)
 
 namespace Font {
 
+QStringList ChineseFaceNames()
+{
+    QStringList names;
+    for (const FaceSubstitute& sub : kSubstitutes) {
+        const bool bInstalled = std::any_of(sub.families.begin(), sub.families.end(), [](const char16_t* family) {
+            return !InstalledFamily(QString::fromUtf16(family)).isEmpty();
+        });
+        if (!bInstalled)
+            continue;
+        for (const char16_t* name : sub.names) {
+            const QString strName = QString::fromUtf16(name);
+            if (strName.front().unicode() >= 0x80)
+                names << strName;
+        }
+    }
+    return names;
+}
+
 QString SubstituteFace(const char* lpszFaceName)
 {
     QByteArray face(lpszFaceName ? lpszFaceName : "");

@@ -1,7 +1,9 @@
 #include "Resource.h"
 
 #include "Codec.h"
+#include "Wnd.h"
 
+#include <QCursor>
 #include <QIcon>
 #include <QPixmap>
 #include <map>
@@ -25,6 +27,19 @@ std::map<UINT, std::string>& StringTable()
 std::map<UINT, IconEntry>& IconTable()
 {
     static std::map<UINT, IconEntry> s_table;
+    return s_table;
+}
+
+struct CursorEntry {
+    const char* const* ppszXpm;
+    int xHotSpot, yHotSpot;
+    bool bLoaded = false;   // the handle is made on first use, like an icon's pixmap
+    HCURSOR hCursor = IDC_ARROW;
+};
+
+std::map<UINT, CursorEntry>& CursorTable()
+{
+    static std::map<UINT, CursorEntry> s_table;
     return s_table;
 }
 
@@ -81,4 +96,28 @@ HICON AfxLoadIcon(UINT nID)
 QIcon AfxIconToQIcon(HICON hIcon)
 {
     return hIcon ? *reinterpret_cast<const QIcon*>(hIcon) : QIcon();
+}
+
+BOOL AfxRegisterCursorResource(UINT nID, const char* const* ppszXpm, int xHotSpot, int yHotSpot)
+{
+    if (!ppszXpm)
+        return FALSE;
+    CursorTable()[nID] = CursorEntry{ppszXpm, xHotSpot, yHotSpot};
+    return TRUE;
+}
+
+HCURSOR AfxLoadCursor(UINT nID)
+{
+    auto it = CursorTable().find(nID);
+    if (it == CursorTable().end())
+        return IDC_ARROW;
+    CursorEntry& entry = it->second;
+    if (!entry.bLoaded) {
+        QPixmap pixmap(entry.ppszXpm);
+        if (pixmap.isNull())
+            return IDC_ARROW;
+        entry.hCursor = AfxRegisterCursor(QCursor(pixmap, entry.xHotSpot, entry.yHotSpot));
+        entry.bLoaded = true;
+    }
+    return entry.hCursor;
 }

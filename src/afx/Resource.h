@@ -1,4 +1,4 @@
-// The program's resources by id: the string table and the icons. Resource files (res/*.cpp)
+// The program's resources by id: the string table, the icons and the cursors. Resource files (res/*.cpp)
 // register them when the program starts; their texts are UTF-8, as the resource scripts are
 // written, and become CP936 text when loaded.
 #pragma once
@@ -20,6 +20,12 @@ BOOL AfxRegisterIcon(UINT nID, const char* const* ppszXpm);
 HICON AfxLoadIcon(UINT nID);
 // The Qt icon of an icon handle (an empty icon for NULL).
 QIcon AfxIconToQIcon(HICON hIcon);
+
+// A cursor drawn as an XPM image, with its hot spot in the image's pixels.
+BOOL AfxRegisterCursorResource(UINT nID, const char* const* ppszXpm, int xHotSpot, int yHotSpot);
+// The cursor handle of a registered cursor; the arrow when there is no such cursor. Cursors
+// live as long as the process.
+HCURSOR AfxLoadCursor(UINT nID);
 
 // A resource file registers what it holds in a function body named by
 //     AFX_RESOURCES(About) { AfxRegisterDialogTemplate(...); AfxRegisterString(...); }

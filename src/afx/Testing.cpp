@@ -41,6 +41,7 @@ namespace {
 CModalDialogAnswerer* s_pDialogAnswerer = nullptr;
 CFileDialogAnswerer* s_pFileAnswerer = nullptr;
 CShellRecorder* s_pShellRecorder = nullptr;
+CFontDialogAnswerer* s_pFontAnswerer = nullptr;
 }
 
 // Modal dialogs.
@@ -107,6 +108,50 @@ bool CFileDialogAnswerer::Answer(const FileDialogCall& call, CString& strPath)
     m_answers.pop_front();
     strPath = reply.strPath;
     return reply.bOk;
+}
+
+// Font dialogs.
+
+CFontDialogAnswerer::CFontDialogAnswerer() : m_pPrevious(s_pFontAnswerer)
+{
+    s_pFontAnswerer = this;
+}
+
+CFontDialogAnswerer::~CFontDialogAnswerer()
+{
+    s_pFontAnswerer = m_pPrevious;
+}
+
+CFontDialogAnswerer* CFontDialogAnswerer::Active()
+{
+    return s_pFontAnswerer;
+}
+
+void CFontDialogAnswerer::QueueAnswer(LPCTSTR lpszFaceName, int nPointSize)
+{
+    Reply reply;
+    reply.nKind = Reply::Font;
+    reply.strFaceName = lpszFaceName;
+    reply.nPointSize = nPointSize;
+    m_replies.push_back(reply);
+}
+
+void CFontDialogAnswerer::QueueAction(Action action)
+{
+    Reply reply;
+    reply.nKind = Reply::Drive;
+    reply.action = std::move(action);
+    m_replies.push_back(reply);
+}
+
+CFontDialogAnswerer::Reply CFontDialogAnswerer::Answer(const FontDialogCall& call)
+{
+    m_calls.push_back(call);
+    if (m_replies.empty())
+        return Reply();
+    Reply reply = m_replies.front();
+    m_replies.pop_front();
+    return reply;
 }
 
 // The shell.

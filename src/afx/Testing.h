@@ -9,6 +9,7 @@
 #include <vector>
 
 class CDialog;
+class QDialog;
 
 namespace Testing {
 
@@ -115,6 +116,46 @@ private:
     std::deque<Reply> m_answers;
     std::vector<FileDialogCall> m_calls;
     CFileDialogAnswerer* m_pPrevious;
+};
+
+// While one exists, CFontDialog::DoModal runs no modal loop: it records the call and takes the
+// next queued reply: a chosen font (CP936 face name, size in points), a cancel, or an action on
+// the real dialog, which is shown and handed to the action to drive its widgets (it ends with
+// the dialog accepted or not). With nothing queued it cancels. Answerers nest.
+struct FontDialogCall {
+    DWORD dwFlags;
+    bool bInitialFont;   // a LOGFONT to start from was given
+    bool bPrinterDC;
+    bool bParentWnd;
+};
+
+class CFontDialogAnswerer {
+public:
+    using Action = std::function<void(QDialog&)>;
+    struct Reply {
+        enum Kind { Font, Cancel, Drive } nKind = Cancel;
+        CString strFaceName;
+        int nPointSize = 0;
+        Action action;
+    };
+    CFontDialogAnswerer();
+    ~CFontDialogAnswerer();
+    CFontDialogAnswerer(const CFontDialogAnswerer&) = delete;
+    CFontDialogAnswerer& operator=(const CFontDialogAnswerer&) = delete;
+
+    void QueueAnswer(LPCTSTR lpszFaceName, int nPointSize);
+    void QueueCancel() { m_replies.push_back(Reply()); }
+    void QueueAction(Action action);
+    const std::vector<FontDialogCall>& Calls() const { return m_calls; }
+
+    // Used by CFontDialog.
+    static CFontDialogAnswerer* Active();
+    Reply Answer(const FontDialogCall& call);
+
+private:
+    std::deque<Reply> m_replies;
+    std::vector<FontDialogCall> m_calls;
+    CFontDialogAnswerer* m_pPrevious;
 };
 
 // While one exists, ShellExecute opens nothing: it records the call and returns the set
