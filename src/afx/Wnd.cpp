@@ -742,7 +742,8 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 // The parent may set the cursor first; otherwise the class cursor in the client area and the
-// arrow elsewhere. A standard control's widget keeps its own cursor.
+// arrow elsewhere. A standard control's widget keeps its own cursor; a top-level window (a
+// dialog) is not a control and gets its class cursor back.
 LRESULT CWnd::DefSetCursor(WPARAM wParam, LPARAM lParam)
 {
     if (CWndPrivate::StyleOf(m_hWnd) & WS_CHILD) {
@@ -750,7 +751,8 @@ LRESULT CWnd::DefSetCursor(WPARAM wParam, LPARAM lParam)
         if (pParent && pParent->SendMessage(WM_SETCURSOR, wParam, lParam))
             return TRUE;
     }
-    if (reinterpret_cast<HWND>(wParam) != m_hWnd || !CWndPrivate::IsPlainWidget(m_hWnd))
+    if (reinterpret_cast<HWND>(wParam) != m_hWnd
+        || !(CWndPrivate::IsPlainWidget(m_hWnd) || m_hWnd->isWindow()))
         return FALSE;
     const int nHit = (short)LOWORD(lParam);
     ::SetCursor(nHit == HTCLIENT && d ? d->m_class.hCursor : IDC_ARROW);
