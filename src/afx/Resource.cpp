@@ -28,6 +28,12 @@ std::map<UINT, IconEntry>& IconTable()
     return s_table;
 }
 
+std::map<UINT, std::string>& BitmapTable()
+{
+    static std::map<UINT, std::string> s_table;
+    return s_table;
+}
+
 } // namespace
 
 BOOL AfxRegisterString(UINT nID, const char* pszUtf8)
@@ -81,4 +87,18 @@ HICON AfxLoadIcon(UINT nID)
 QIcon AfxIconToQIcon(HICON hIcon)
 {
     return hIcon ? *reinterpret_cast<const QIcon*>(hIcon) : QIcon();
+}
+
+BOOL AfxRegisterBitmap(UINT nID, const char* pszResourcePath)
+{
+    if (!pszResourcePath)
+        return FALSE;
+    BitmapTable()[nID] = pszResourcePath;
+    return TRUE;
+}
+
+const char* AfxFindBitmap(UINT nID)
+{
+    auto it = BitmapTable().find(nID);
+    return it == BitmapTable().end() ? nullptr : it->second.c_str();
 }
