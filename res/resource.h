@@ -51,6 +51,7 @@
 
 // ---- Certificates: background, preview, printing, PDF and the command line. ----
 // Dialog 132, bitmap 134, controls 1012 to 1017 of the preview; strings 210 to 239.
+#define IDB_BACKGROUND 134
 
 
 // ---- The layout designer: design window and its editors. ----

@@ -1,6 +1,12 @@
 #include "Gdi.h"
 
+#include "Codec.h"
 #include "Font.h"
+#include "Resource.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
 
 #include <algorithm>
 #include <cmath>
@@ -41,6 +47,47 @@ BOOL CreateBlackImage(QImage& image, int nWidth, int nHeight)
         return FALSE;
     image.fill(Qt::black);
     return TRUE;
+}
+
+// Beyond these a file holds no certificate picture, and decoding it would only exhaust memory.
+constexpr qint64 kMaxPictureFileBytes = 64 * 1024 * 1024;
+constexpr qint64 kMaxPicturePixels = 40 * 1000 * 1000;
+
+// Whether a JPEG stream is whole: the end-of-image marker follows its last scan header (inside
+// a scan no marker byte pair can occur). The decoder fills a picture cut short with grey and
+// calls that a success.
+bool IsCompleteJpeg(const QByteArray& data)
+{
+    const qsizetype nScan = data.lastIndexOf(QByteArrayView("\xFF\xDA", 2));
+    return nScan >= 0 && data.indexOf(QByteArrayView("\xFF\xD9", 2), nScan) > nScan;
+}
+
+// The size is read from the header first, so a header claiming 60000 x 60000 costs nothing.
+BOOL DecodePicture(const QByteArray& data, QImage& image)
+{
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly))
+        return FALSE;
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.isEmpty() || (qint64)size.width() * size.height() > kMaxPicturePixels))
+        return FALSE;
+    if (reader.format() == "jpeg" && !IsCompleteJpeg(data))
+        return FALSE;
+    QImage decoded;
+    if (!reader.read(&decoded) || decoded.isNull())
+        return FALSE;
+    image = decoded.convertToFormat(QImage::Format_RGB32);
+    return !image.isNull();
+}
+
+BOOL ReadPictureFile(const QString& path, QImage& image)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxPictureFileBytes)
+        return FALSE;
+    return DecodePicture(file.readAll(), image);
 }
 
 } // namespace
@@ -140,4 +187,35 @@ BOOL CBitmap::CreateBitmap(int nWidth, int nHeight)
 {
     m_bValid = CreateBlackImage(m_image, nWidth, nHeight);
     return m_bValid;
+}
+
+BOOL CBitmap::LoadBitmap(UINT nIDResource)
+{
+    const char* pszPath = AfxFindBitmap(nIDResource);
+    if (!pszPath || !ReadPictureFile(QString::fromUtf8(pszPath), m_image))
+        return FALSE;
+    m_bValid = TRUE;
+    return TRUE;
+}
+
+BOOL CBitmap::LoadPicture(LPCTSTR lpszPathName)
+{
+    if (!lpszPathName || !ReadPictureFile(Codec::ToUnicode(CString(lpszPathName)), m_image))
+        return FALSE;
+    m_bValid = TRUE;
+    return TRUE;
+}
+
+int CBitmap::GetBitmap(BITMAP* pBitMap) const
+{
+    if (!m_bValid || !pBitMap)
+        return 0;
+    pBitMap->bmType = 0;
+    pBitMap->bmWidth = m_image.width();
+    pBitMap->bmHeight = m_image.height();
+    pBitMap->bmWidthBytes = (LONG)m_image.bytesPerLine();
+    pBitMap->bmPlanes = 1;
+    pBitMap->bmBitsPixel = (WORD)m_image.depth();
+    pBitMap->bmBits = nullptr;
+    return (int)sizeof(BITMAP);
 }

@@ -9,6 +9,15 @@
 
 class CDC;
 
+// CreateFont's precision and quality values; the platform's renderer has no use for them.
+#ifndef OUT_STRING_PRECIS
+#define OUT_DEFAULT_PRECIS 0
+#define OUT_STRING_PRECIS 1
+#define CLIP_DEFAULT_PRECIS 0
+#define CLIP_CHARACTER_PRECIS 1
+#define DEFAULT_QUALITY 0
+#endif
+
 class CGdiObject {
 public:
     virtual ~CGdiObject() = default;
@@ -57,11 +66,29 @@ private:
 };
 typedef CFont* HFONT;
 
+// What GetBitmap tells of a bitmap.
+struct BITMAP {
+    LONG bmType;
+    LONG bmWidth;
+    LONG bmHeight;
+    LONG bmWidthBytes;
+    WORD bmPlanes;
+    WORD bmBitsPixel;
+    void* bmBits;
+};
+
 // A device-dependent bitmap: an RGB image that a memory DC draws into.
 class CBitmap : public CGdiObject {
 public:
     BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
     BOOL CreateBitmap(int nWidth, int nHeight);
+    // A bitmap resource of the program (AfxRegisterBitmap).
+    BOOL LoadBitmap(UINT nIDResource);
+    // Decodes a picture file (JPEG, PNG ...). FALSE, and the bitmap unchanged, for a file that
+    // cannot be read, holds no picture the reader knows, is cut short, or claims a size beyond
+    // what a picture can sensibly have; none of these costs more than reading the header.
+    BOOL LoadPicture(LPCTSTR lpszPathName);
+    int GetBitmap(BITMAP* pBitMap) const;   // 0 for a bitmap that was never made
     QImage& Image() { return m_image; }
     const QImage& Image() const { return m_image; }
 

@@ -43,6 +43,12 @@ std::map<UINT, CursorEntry>& CursorTable()
     return s_table;
 }
 
+std::map<UINT, std::string>& BitmapTable()
+{
+    static std::map<UINT, std::string> s_table;
+    return s_table;
+}
+
 } // namespace
 
 BOOL AfxRegisterString(UINT nID, const char* pszUtf8)
@@ -120,4 +126,18 @@ HCURSOR AfxLoadCursor(UINT nID)
         entry.bLoaded = true;
     }
     return entry.hCursor;
+}
+
+BOOL AfxRegisterBitmap(UINT nID, const char* pszResourcePath)
+{
+    if (!pszResourcePath)
+        return FALSE;
+    BitmapTable()[nID] = pszResourcePath;
+    return TRUE;
+}
+
+const char* AfxFindBitmap(UINT nID)
+{
+    auto it = BitmapTable().find(nID);
+    return it == BitmapTable().end() ? nullptr : it->second.c_str();
 }

@@ -27,6 +27,12 @@ BOOL AfxRegisterCursorResource(UINT nID, const char* const* ppszXpm, int xHotSpo
 // live as long as the process.
 HCURSOR AfxLoadCursor(UINT nID);
 
+// A bitmap is a picture file compiled into the program as a Qt resource (":/res/...");
+// CBitmap::LoadBitmap decodes it.
+BOOL AfxRegisterBitmap(UINT nID, const char* pszResourcePath);
+// NULL when there is no such bitmap.
+const char* AfxFindBitmap(UINT nID);
+
 // A resource file registers what it holds in a function body named by
 //     AFX_RESOURCES(About) { AfxRegisterDialogTemplate(...); AfxRegisterString(...); }
 // and every source that needs those resources names the file with
