@@ -6,6 +6,7 @@
 #include "MainApp.h"
 #include "OtherSoftDlg.h"
 #include "PrintItem.h"
+#include "SetupDlg.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -164,7 +165,9 @@ void CMainDlg::OnLayoutDesign()
         AfxMessageBox(IDP_EMPTY_TABLE_DESIGN);
         return;
     }
-    // The layout design window is not part of the program yet.
+    CSetupDlg dlg(this);
+    dlg.m_pPrintSet = &m_printSet;
+    dlg.DoModal();
 }
 
 void CMainDlg::OnPreview()

@@ -1,7 +1,14 @@
 // Starts the real program on its own X server, as a user would see it, and checks the main
 // window that appears: its title, and that it shows a drawn table rather than an empty surface.
 
+#include "MainDlg.h"
+#include "PrintItem.h"
+
+#include "Codec.h"
+#include "Dialog.h"
+
 #include <QDir>
+#include <QFileInfo>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
@@ -15,6 +22,8 @@
 
 #include <algorithm>
 #include <optional>
+
+bool SendWindowCloseBox(unsigned long nWindow, const char* pszDisplay);
 
 namespace {
 
@@ -261,6 +270,122 @@ TEST(XvfbWindow, ProgramShowsTitledTableWindow)
     EXPECT_GE(ink.nLight * 5, ink.nTotal) << "light pixels: " << ink.nLight << " of " << ink.nTotal;
     EXPECT_GE(ink.nDark * 100, ink.nTotal) << "dark pixels: " << ink.nDark << " of " << ink.nTotal;
     EXPECT_TRUE(program.IsRunning()) << "the program ended while on screen";
+}
+
+// The designer on a real window: the sample records pasted through the X clipboard, the
+// default item dragged with the mouse, the window closed with its close box; the saved document
+// then holds the item's paper rectangle where it was dragged to.
+TEST(XvfbWindow, DraggedItemReachesTheSavedDocument)
+{
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    CChildProcess server;
+    const std::optional<QString> display = StartXvfb(server);
+    ASSERT_TRUE(display.has_value()) << "could not start Xvfb on a free display";
+
+    // The clipboard holds the 300 records, offered by xclip until the server ends.
+    const QString records = QStringLiteral(VELTRANE_TEST_DATA "/records-300.tsv");
+    ASSERT_EQ(RunTool("xclip", {"-selection", "clipboard", "-i", records}, *display).nExitCode, 0)
+        << "is xclip installed?";
+
+    CChildProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", *display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("WAYLAND_DISPLAY");
+    program.Process().setProcessEnvironment(env);
+    program.Process().setProcessChannelMode(QProcess::ForwardedChannels);
+    program.Process().setWorkingDirectory(dir.path());
+    program.Process().start(VELTRANE_BINARY, QStringList());
+    ASSERT_TRUE(program.Process().waitForStarted(5000));
+
+    const auto findWindow = [&](const QString& name) {
+        QString window;
+        WaitFor([&] {
+            const ToolResult found = RunTool("xdotool", {"search", "--onlyvisible", "--name", name}, *display);
+            window = found.nExitCode == 0 ? found.strOutput.section('\n', 0, 0) : QString();
+            return !window.isEmpty() || !program.IsRunning();
+        }, 15000);
+        return window;
+    };
+    const auto xdo = [&](const QStringList& args) { return RunTool("xdotool", args, *display).nExitCode == 0; };
+    const auto windowName = [&](const QString& window) {
+        return RunTool("xdotool", {"getwindowname", window}, *display).strOutput;
+    };
+
+    const QString mainWindow = findWindow("Veltrane");
+    ASSERT_FALSE(mainWindow.isEmpty()) << "no main window";
+    const std::optional<WindowGeometry> mainGeometry = ReadGeometry(mainWindow, *display);
+    ASSERT_TRUE(mainGeometry.has_value());
+    // Dialog units of the main window's font, as the program measures them.
+    const CSize base = AfxGetDialogBaseUnits("宋体", 9);
+    const auto atUnits = [&](int x, int y) {
+        return QStringList {QString::number(mainGeometry->x + x * base.cx / 4),
+                            QString::number(mainGeometry->y + y * base.cy / 8)};
+    };
+
+    // A cell of the table, then the first cell (Ctrl+Home), then paste.
+    ASSERT_TRUE(xdo(QStringList {"mousemove"} + atUnits(7 + 385 / 2, 7 + 303 / 2)));
+    ASSERT_TRUE(xdo({"click", "1"}));
+    ASSERT_TRUE(xdo({"key", "ctrl+Home"}));
+    ASSERT_TRUE(xdo({"key", "ctrl+v"}));
+    QThread::msleep(500);
+
+    // "界面排版" opens the designer with the three default items; an empty table (a paste that
+    // did not arrive) would get a message instead.
+    ASSERT_TRUE(xdo(QStringList {"mousemove"} + atUnits(402 + 25, 173 + 7)));
+    ASSERT_TRUE(xdo({"click", "1"}));
+    const QString designer = findWindow(QString::fromUtf8("排版设计窗口"));
+    ASSERT_FALSE(designer.isEmpty()) << "the design window did not open; windows: "
+        << RunTool("xdotool", {"search", "--onlyvisible", "--name", "."}, *display).strOutput.toStdString();
+    const std::optional<WindowGeometry> geometry = ReadGeometry(designer, *display);
+    ASSERT_TRUE(geometry.has_value());
+
+    CPrintSet layout;
+    CPrintItem item;
+    item.m_rectPage = CRect(20, 20, geometry->cx - 20, geometry->cy - 20);
+    item.m_rectPaper = CRect(472, 728, 906, 801);
+    item.PaperToScreen(&layout);
+    const CPoint ptFrom(item.m_rectScreen.left + 6, item.m_rectScreen.top + 4);
+    const int dx = 57, dy = 33;
+    QThread::msleep(300);   // the first paint places the items
+    ASSERT_TRUE(xdo({"mousemove", QString::number(geometry->x + ptFrom.x), QString::number(geometry->y + ptFrom.y)}));
+    ASSERT_TRUE(xdo({"mousedown", "1"}));
+    ASSERT_TRUE(xdo({"mousemove", QString::number(geometry->x + ptFrom.x + dx / 2), QString::number(geometry->y + ptFrom.y + dy / 2)}));
+    ASSERT_TRUE(xdo({"mousemove", QString::number(geometry->x + ptFrom.x + dx), QString::number(geometry->y + ptFrom.y + dy)}));
+    ASSERT_TRUE(xdo({"mouseup", "1"}));
+
+    ASSERT_TRUE(SendWindowCloseBox(designer.toULong(), display->toLatin1().constData()));
+    ASSERT_TRUE(WaitFor([&] {
+        return RunTool("xdotool", {"search", "--onlyvisible", "--name", QString::fromUtf8("排版设计窗口")}, *display).nExitCode != 0;
+    }, 10000)) << "the close box did not close the design window";
+
+    // "另存为" with a path typed into the file dialog.
+    const QString path = dir.filePath("moved.zs");
+    ASSERT_TRUE(xdo(QStringList {"mousemove"} + atUnits(402 + 25, 265 + 7)));
+    ASSERT_TRUE(xdo({"click", "1"}));
+    ASSERT_FALSE(findWindow(QString::fromUtf8("另存为")).isEmpty()) << "no file dialog";
+    QThread::msleep(300);
+    ASSERT_TRUE(xdo({"type", "--delay", "20", path}));
+    ASSERT_TRUE(xdo({"key", "Return"}));
+    ASSERT_TRUE(WaitFor([&] { return QFileInfo(path).size() > 0 && windowName(mainWindow).contains("moved"); }, 10000))
+        << "the document was not saved";
+
+    CMainDlg saved;
+    ASSERT_TRUE(saved.LoadDocument(Codec::FromUnicode(path)));
+    ASSERT_EQ(saved.m_printSet.GetItemCount(), 3);
+    item.m_rectScreen.OffsetRect(dx, dy);
+    item.ScreenToPaper(&layout);
+    EXPECT_EQ(saved.m_printSet.GetItem(0)->m_rectPaper, item.m_rectPaper);
+    EXPECT_GT(saved.m_printSet.GetItem(0)->m_rectPaper.left, 472 + 100);
+    // The item not dragged keeps its place: only the round trip through pixels shows.
+    CPrintItem still;
+    still.m_rectPage = item.m_rectPage;
+    still.m_rectPaper = CRect(470, 842, 1955, 914);
+    still.PaperToScreen(&layout);
+    still.ScreenToPaper(&layout);
+    EXPECT_EQ(saved.m_printSet.GetItem(1)->m_rectPaper, still.m_rectPaper);
+    EXPECT_TRUE(program.IsRunning());
 }
 
 } // namespace
