@@ -362,6 +362,12 @@ TEST_F(SetupDlgTest, PaperSizeChangeKeepsScreenPlacesAndScalesOnClose)
         ASSERT_EQ(m_dialogs.Calls().size(), nEditorsBefore + 1);
         EXPECT_EQ(m_set.m_nPaperWidth, 2000);
         EXPECT_EQ(m_set.m_nPaperHeight, 1500);
+        QTest::keyClick(pWidget, Qt::Key_Z, Qt::ControlModifier);
+        EXPECT_EQ(m_set.m_nPaperWidth, 2450);
+        EXPECT_EQ(m_set.m_nPaperHeight, 1760);
+        QTest::keyClick(pWidget, Qt::Key_Y, Qt::ControlModifier);
+        EXPECT_EQ(m_set.m_nPaperWidth, 2000);
+        EXPECT_EQ(m_set.m_nPaperHeight, 1500);
         for (int i = 0; i < m_set.GetItemCount(); i++)
             screens.push_back(Item(m_set, i)->m_rectScreen);
         Paint(dlg);
