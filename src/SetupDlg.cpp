@@ -306,7 +306,7 @@ CPrintItem* CSetupDlg::ItemFromPoint(CPoint point)
     return nullptr;
 }
 
-BOOL CSetupDlg::IsSizingMode() const
+BOOL CSetupDlg::DragChangesItem() const
 {
     return m_strDragMode == s_szBoxMove || m_strDragMode == s_pszHandleNames[4] ||
            m_strDragMode == s_pszHandleNames[5] || m_strDragMode == s_pszHandleNames[6] ||
@@ -349,7 +349,7 @@ void CSetupDlg::OnMouseMove(UINT nFlags, CPoint point)
 {
     if (nFlags == 0)
         m_strDragMode = "";
-    if (m_pSelItem && IsSizingMode()) {
+    if (m_pSelItem && DragChangesItem()) {
         const int dx = point.x - m_ptDown.x;
         const int dy = point.y - m_ptDown.y;
         CRect rect = m_rectDragStart;

@@ -87,7 +87,7 @@ private:
     void DrawItem(CPrintItem* pItem);
     CString PaperMillimetres(LONG nTenths) const;
     static CRect HitRect(const CRect& rect);
-    BOOL IsSizingMode() const;
+    BOOL DragChangesItem() const;
     void MoveSelection(int dx, int dy);
     void DeleteSelection();
 
