@@ -51,7 +51,17 @@
 
 // ---- Certificates: background, preview, printing, PDF and the command line. ----
 // Dialog 132, bitmap 134, controls 1012 to 1017 of the preview; strings 210 to 239.
+#define IDD_PREVIEW_DIALOG 132
 #define IDB_BACKGROUND 134
+#define IDC_PREVIOUS 1012
+#define IDC_NEXT 1013
+#define IDC_PRINT 1014
+#define IDC_PRINT_ALL 1015
+#define IDC_EXPORT_PDF 1016
+#define IDC_CERTIFICATE 1017
+#define IDS_PREVIEW_CAPTION 210
+#define IDP_PAGE_REDUCED 211
+#define IDP_PAGE_NO_MEMORY 212
 
 
 // ---- The layout designer: design window and its editors. ----

@@ -5,6 +5,7 @@
 #include "File.h"
 #include "MainApp.h"
 #include "OtherSoftDlg.h"
+#include "PreviewDlg.h"
 #include "PrintItem.h"
 #include "SetupDlg.h"
 
@@ -175,7 +176,9 @@ void CMainDlg::OnPreview()
     m_nCurRecord = m_wndGrid.GetCurrentRow();
     if (m_nCurRecord < 0)
         m_nCurRecord = 1;
-    // The preview window is not part of the program yet.
+    CPreviewDlg dlg(this);
+    dlg.m_pPrintSet = &m_printSet;
+    dlg.DoModal();
 }
 
 void CMainDlg::OnAuthorPage()

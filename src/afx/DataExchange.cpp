@@ -97,6 +97,11 @@ void AfxThrowNotSupportedException()
     throw new CNotSupportedException;
 }
 
+void AfxThrowResourceException()
+{
+    throw new CResourceException;
+}
+
 CString AfxDdxMessage(UINT nIDPrompt)
 {
     const char* pszUtf8 = "";

@@ -239,8 +239,11 @@ private:
 class CUserException : public CException {};
 // Thrown (as a pointer) when a dialog control cannot be attached to its object.
 class CNotSupportedException : public CException {};
+// Thrown (as a pointer) when a window class cannot be registered.
+class CResourceException : public CException {};
 [[noreturn]] void AfxThrowUserException();
 [[noreturn]] void AfxThrowNotSupportedException();
+[[noreturn]] void AfxThrowResourceException();
 
 class CDataExchange {
 public:

@@ -1,0 +1,22 @@
+// The preview's resources: dialog 132, its caption and the messages of its page.
+#include "Dialog.h"
+#include "resource.h"
+
+AFX_RESOURCES(Preview)
+{
+    AfxRegisterDialogTemplate(IDD_PREVIEW_DIALOG,
+        DialogTemplate(410, 292, "打印预览", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+                       "System", 10)
+            .PushButton("关闭", IDCANCEL, 317, 271, 50, 14)
+            .PushButton("上一条", IDC_PREVIOUS, 7, 271, 50, 14)
+            .PushButton("下一条", IDC_NEXT, 70, 271, 50, 14)
+            .PushButton("打印", IDC_PRINT, 142, 271, 50, 14)
+            .Control("", IDC_CERTIFICATE, "CertificateWndClass", WS_BORDER | WS_TABSTOP, 7, 7, 396, 257)
+            .PushButton("连续打印", IDC_PRINT_ALL, 211, 271, 50, 14)
+            .PushButton("导出PDF", IDC_EXPORT_PDF, 266, 271, 46, 14));
+
+    AfxRegisterString(IDS_PREVIEW_CAPTION, "\t打印预览 --- Dunmere");
+    AfxRegisterString(IDP_PAGE_REDUCED,
+                      "纸张尺寸太大，无法按每像素 0.1 毫米生成证书页面。\n预览改用按比例缩小的页面显示。");
+    AfxRegisterString(IDP_PAGE_NO_MEMORY, "内存不足，无法生成证书页面，预览不能显示证书。");
+}

@@ -1,0 +1,68 @@
+// CCertificateWnd: the control that shows the certificate of the current record. It draws the
+// background and every print item's text into an off-screen page of one pixel per paper unit
+// (0.1 mm), once per record, and its paints only stretch that page over the client area.
+// Printing sends the same page to the printer.
+#pragma once
+
+#include "Picture.h"
+#include "Wnd.h"
+
+#include <vector>
+
+class CMainDlg;
+class CPrintSet;
+
+class CCertificateWnd : public CWnd {
+public:
+    // Registers the window class "CertificateWndClass" that the preview's template names.
+    CCertificateWnd();
+    ~CCertificateWnd() override;
+    BOOL DestroyWindow() override;
+
+    CPrintSet* m_pPrintSet;   // not owned; set before the first paint
+    // Entry i: the drawing tokens of item i for the current record. The lists grow with the
+    // layout, which the design window does not limit.
+    std::vector<CStringArray> m_arrItemTokens;
+    CDC* m_pMemDC;            // the page; NULL until it is first needed
+    CPicture m_picture;
+
+    // Appends the tokens of strText, placeholders filled from the current record, to entry
+    // nItem; returns the entry's token count.
+    int SplitItemText(int nItem, const CString& strText);
+    void SplitAllItems();
+    // Redraws the whole page from the token lists; on white without the background.
+    void DrawPage(BOOL bBackground);
+    void ShowNext();
+    void ShowPrevious();
+    // Frees the picture and the page; the preview calls this when it closes.
+    void ReleaseResources();
+
+    BOOL PrintCurrent();
+    BOOL PrintAll();
+
+    // Makes the page, splits the current record and draws it with the background, unless the
+    // page exists already. FALSE when no page could be made at all.
+    BOOL CreatePage();
+    // The page in pixels: W x H, or proportionally less for a paper too large to hold at one
+    // pixel per paper unit (GetPageScale() below 1 then; the user has been told once).
+    CSize GetPageSize() const;
+    double GetPageScale() const { return m_dPageScale; }
+    // The main window: the record table, and the current record m_nCurRecord that this
+    // control shows. NULL when the program has none (never while a preview is open).
+    static CMainDlg* GetMainDlg();
+
+protected:
+    void OnPaint() override;
+    BOOL OnEraseBkgnd(CDC* pDC) override;
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    static void RegisterWindowClass();
+    BOOL AllocatePage(int nWidth, int nHeight);
+    void ReportPage(UINT nIDPrompt);
+    CRect PaperToPage(const CRect& rectPaper) const;
+
+    CBitmap m_bitmapPage;
+    CBitmap* m_pOldBitmap;
+    double m_dPageScale;
+};

@@ -1,0 +1,222 @@
+// The certificate page: each record's item texts placed by the line rule at paper resolution,
+// checked against the same tokens drawn by hand where the rule puts them.
+#include "CertificateWnd.h"
+#include "DocumentTestSupport.h"
+#include "LineRule.h"
+#include "MainApp.h"
+#include "PrintSet.h"
+
+#include "Testing.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <cstring>
+
+namespace {
+
+// A white page of the default paper with tokens drawn by hand.
+struct CHandPage {
+    CHandPage(int cx = 2450, int cy = 1760)
+    {
+        bitmap.CreateBitmap(cx, cy);
+        dc.CreateCompatibleDC(nullptr);
+        dc.SelectObject(&bitmap);
+        dc.FillSolidRect(0, 0, cx, cy, RGB(255, 255, 255));
+        dc.SetBkMode(TRANSPARENT);
+    }
+    // Draws the text (UTF-8) at (x, y) in the item font of height h.
+    void Text(int x, int y, int h, const char* pszUtf8, const char* pszFace = "宋体")
+    {
+        CFont font;
+        CLineRule::CreateItemFont(font, h, Gbk(pszFace));
+        CFont* pOld = dc.SelectObject(&font);
+        dc.TextOut(x, y, Gbk(pszUtf8));
+        dc.SelectObject(pOld);
+    }
+    CBitmap bitmap;
+    CDC dc;
+};
+
+class CertificateWndTest : public CMainDlgDocumentTest {
+protected:
+    void SetUp() override
+    {
+        CMainDlgDocumentTest::SetUp();
+        ASSERT_TRUE(m_dir.isValid());
+        std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));   // no back.jpg there
+        m_app.m_pMainWnd = &m_dlg;
+        m_wnd.m_pPrintSet = &m_dlg.m_printSet;
+        m_dlg.m_nCurRecord = 1;
+    }
+    void TearDown() override { m_app.m_pMainWnd = nullptr; }
+
+    CPrintItem* AddItem(const CRect& rectPaper, const char* pszTextUtf8, const char* pszFace = "宋体")
+    {
+        auto* pItem = new CPrintItem;
+        pItem->m_rectPaper = rectPaper;
+        pItem->m_strText = Gbk(pszTextUtf8);
+        pItem->m_strFontName = Gbk(pszFace);
+        m_dlg.m_printSet.m_arrItems.Add(pItem);
+        return pItem;
+    }
+    void SetField(int nRecord, char chField, const char* pszUtf8)
+    {
+        m_dlg.m_wndGrid.SetItemText(nRecord, chField - 'A' + 1, Gbk(pszUtf8));
+    }
+    const QImage& Page() const { return m_wnd.m_pMemDC->GetImage() ? *m_wnd.m_pMemDC->GetImage() : m_empty; }
+    QImage PageWithoutBackground()
+    {
+        m_wnd.DrawPage(FALSE);
+        return Page();
+    }
+
+    QTemporaryDir m_dir;
+    CMainApp m_app;
+    CCertificateWnd m_wnd;
+    QImage m_empty;
+};
+
+long CountNonWhite(const QImage& image, const QRect& rect)
+{
+    long n = 0;
+    for (int y = rect.top(); y <= rect.bottom(); y++)
+        for (int x = rect.left(); x <= rect.right(); x++)
+            n += image.pixel(x, y) != qRgb(255, 255, 255);
+    return n;
+}
+
+} // namespace
+
+TEST_F(CertificateWndTest, RecordTextsLandWhereTheLineRuleSays)
+{
+    SetField(1, 'A', "张三");
+    SetField(1, 'B', "一\r\n等奖");
+    AddItem(CRect(490, 728, 1400, 801), "{A}同学");   // height 73: lines 109 apart
+    AddItem(CRect(300, 1000, 2000, 1100), "{B}");
+    AddItem(CRect(300, 1300, 2000, 1400), "");          // an empty text draws nothing
+    ASSERT_TRUE(m_wnd.CreatePage());
+    EXPECT_EQ(m_wnd.GetPageSize(), CSize(2450, 1760));
+    EXPECT_EQ(m_wnd.m_arrItemTokens[0].GetSize(), 4);
+
+    CHandPage hand;
+    hand.Text(490, 728, 73, "张三同学");
+    hand.Text(300, 1000, 100, "一");
+    hand.Text(300, 1150, 100, "等奖");
+    EXPECT_TRUE(PageWithoutBackground() == hand.bitmap.Image());
+}
+
+TEST_F(CertificateWndTest, StepsThroughRecordsAndPastTheTable)
+{
+    SetField(1, 'A', "甲");
+    SetField(2, 'A', "乙");
+    SetField(300, 'A', "末");
+    AddItem(CRect(100, 100, 1000, 200), "{A}奖");
+    ASSERT_TRUE(m_wnd.CreatePage());
+    const QImage record1 = PageWithoutBackground();
+
+    // Record 1 is the first: previous changes nothing.
+    m_wnd.ShowPrevious();
+    EXPECT_EQ(m_dlg.m_nCurRecord, 1);
+    EXPECT_TRUE(PageWithoutBackground() == record1);
+
+    m_wnd.ShowNext();
+    EXPECT_EQ(m_dlg.m_nCurRecord, 2);
+    CHandPage hand2;
+    hand2.Text(100, 100, 100, "乙奖");
+    EXPECT_TRUE(PageWithoutBackground() == hand2.bitmap.Image());
+    m_wnd.ShowPrevious();
+    EXPECT_EQ(m_dlg.m_nCurRecord, 1);
+    EXPECT_TRUE(PageWithoutBackground() == record1);
+
+    // The last row is a record; past it every field is empty and only fixed text remains.
+    m_dlg.m_nCurRecord = 299;
+    m_wnd.ShowNext();
+    CHandPage hand300;
+    hand300.Text(100, 100, 100, "末奖");
+    EXPECT_TRUE(PageWithoutBackground() == hand300.bitmap.Image());
+    m_wnd.ShowNext();
+    m_wnd.ShowNext();
+    EXPECT_EQ(m_dlg.m_nCurRecord, 302);
+    CHandPage handPast;
+    handPast.Text(100, 100, 100, "奖");
+    EXPECT_TRUE(PageWithoutBackground() == handPast.bitmap.Image());
+}
+
+TEST_F(CertificateWndTest, EveryItemIsDrawnLaterOnesOverEarlierOnes)
+{
+    // 60 items, more than the 50 lists a layout once had room for.
+    CHandPage hand;
+    for (int i = 0; i < 60; i++) {
+        const CRect rect(40 + (i % 10) * 240, 40 + (i / 10) * 280, 240 + (i % 10) * 240, 120 + (i / 10) * 280);
+        AddItem(rect, i % 2 ? "乙" : "甲");
+        hand.Text(rect.left, rect.top, 80, i % 2 ? "乙" : "甲");
+    }
+    // Two overlapping items: both drawn, the second over the first.
+    AddItem(CRect(100, 1700, 900, 1750), "WWWW");
+    AddItem(CRect(100, 1700, 900, 1750), "IIII");
+    hand.Text(100, 1700, 50, "WWWW");
+    hand.Text(100, 1700, 50, "IIII");
+    ASSERT_TRUE(m_wnd.CreatePage());
+    EXPECT_EQ((int)m_wnd.m_arrItemTokens.size(), 62);
+    const QImage page = PageWithoutBackground();
+    EXPECT_TRUE(page == hand.bitmap.Image());
+    // The 60th item has ink of its own.
+    EXPECT_GT(CountNonWhite(page, QRect(40 + 9 * 240, 40 + 5 * 280, 200, 80)), 50);
+}
+
+TEST_F(CertificateWndTest, BackgroundOnlyOnTheScreenPage)
+{
+    AddItem(CRect(1000, 800, 1500, 900), "字");
+    ASSERT_TRUE(m_wnd.CreatePage());
+    // Drawn first with the background (the built-in picture: a red frame at the edges).
+    const QImage screen = Page().copy();
+    EXPECT_GT(CountNonWhite(screen, QRect(0, 0, 2450, 100)), 100000);
+
+    const QImage paper = PageWithoutBackground();
+    const QRect rectItem(1000, 800, 500, 100);
+    EXPECT_GT(CountNonWhite(paper, rectItem), 200);
+    EXPECT_EQ(CountNonWhite(paper, QRect(0, 0, 2450, 800)), 0);
+    EXPECT_EQ(CountNonWhite(paper, QRect(0, 900, 2450, 860)), 0);
+    EXPECT_EQ(CountNonWhite(paper, QRect(0, 800, 1000, 100)), 0);
+    EXPECT_EQ(CountNonWhite(paper, QRect(1500, 800, 950, 100)), 0);
+
+    // Released, the page and the picture are gone; a new page is made on demand.
+    m_wnd.ReleaseResources();
+    EXPECT_EQ(m_wnd.m_pMemDC, nullptr);
+    EXPECT_TRUE(m_wnd.m_picture.IsEmpty());
+    EXPECT_EQ(m_wnd.GetPageSize(), CSize(0, 0));
+}
+
+TEST_F(CertificateWndTest, PaperTooLargeForAPageIsDrawnScaledAndReportedOnce)
+{
+    Testing::CMessageBoxRecorder boxes;
+    m_dlg.m_printSet.m_nPaperWidth = 20000;
+    m_dlg.m_printSet.m_nPaperHeight = 20000;
+    AddItem(CRect(4000, 4000, 16000, 4400), "甲");
+    ASSERT_TRUE(m_wnd.CreatePage());
+    QCoreApplication::processEvents();
+    const CSize size = m_wnd.GetPageSize();
+    EXPECT_EQ(size.cx, size.cy);
+    EXPECT_LE((double)size.cx * size.cy, 25.0e6);
+    EXPECT_GE(size.cx, 4000);
+    EXPECT_NEAR(m_wnd.GetPageScale(), size.cx / 20000.0, 0.001);
+
+    // The same item at the page's scale: 1000, 1000 and 100 high at a quarter.
+    const QImage page = PageWithoutBackground();
+    CHandPage hand(size.cx, size.cy);
+    const double s = m_wnd.GetPageScale();
+    hand.Text((int)std::lround(4000 * s), (int)std::lround(4000 * s),
+              (int)(std::lround(4400 * s) - std::lround(4000 * s)), "甲");
+    EXPECT_TRUE(page == hand.bitmap.Image());
+
+    ASSERT_EQ(boxes.Calls().size(), 1u);
+    CString strExpected;
+    strExpected.LoadString(IDP_PAGE_REDUCED);
+    EXPECT_EQ(boxes.Calls()[0].strText, strExpected);
+    // Stepping to other records does not ask again.
+    m_wnd.ShowNext();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(boxes.Calls().size(), 1u);
+}
