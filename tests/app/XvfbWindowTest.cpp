@@ -273,9 +273,9 @@ TEST(XvfbWindow, ProgramShowsTitledTableWindow)
 }
 
 // The designer on a real window: the sample records pasted through the X clipboard, the
-// default item dragged with the mouse, the window closed with its close box; the saved document
-// then holds the item's paper rectangle where it was dragged to.
-TEST(XvfbWindow, DraggedItemReachesTheSavedDocument)
+// default item dragged with the mouse, the window closed with its close box; the preview then
+// shows the item's text moved, and the saved document holds its new paper rectangle.
+TEST(XvfbWindow, DraggedItemMovesInThePreviewAndTheDocument)
 {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
@@ -331,34 +331,95 @@ TEST(XvfbWindow, DraggedItemReachesTheSavedDocument)
     ASSERT_TRUE(xdo({"key", "ctrl+v"}));
     QThread::msleep(500);
 
-    // "界面排版" opens the designer with the three default items; an empty table (a paste that
-    // did not arrive) would get a message instead.
-    ASSERT_TRUE(xdo(QStringList {"mousemove"} + atUnits(402 + 25, 173 + 7)));
-    ASSERT_TRUE(xdo({"click", "1"}));
-    const QString designer = findWindow(QString::fromUtf8("排版设计窗口"));
+    const auto closeWithCloseBox = [&](const QString& window, const QString& name) {
+        if (!SendWindowCloseBox(window.toULong(), display->toLatin1().constData()))
+            return false;
+        return WaitFor([&] {
+            return RunTool("xdotool", {"search", "--onlyvisible", "--name", name}, *display).nExitCode != 0;
+        }, 10000);
+    };
+    const QString designerName = QString::fromUtf8("排版设计窗口");
+    const QString previewName = QString::fromUtf8("打印预览");
+
+    // The preview's page as the screen shows it: the certificate control of dialog 132.
+    const CSize baseSystem = AfxGetDialogBaseUnits("System", 10);
+    const auto previewShot = [&](QRect& rectControl) {
+        if (!xdo(QStringList {"mousemove"} + atUnits(402 + 25, 196 + 7)) || !xdo({"click", "1"}))
+            return QImage();
+        const QString preview = findWindow(previewName);
+        const std::optional<WindowGeometry> g = preview.isEmpty() ? std::nullopt : ReadGeometry(preview, *display);
+        if (!g)
+            return QImage();
+        QThread::msleep(500);
+        const QImage shot = TakeScreenshot(*display, QDir(dir.path()));
+        rectControl = QRect(g->x + 7 * baseSystem.cx / 4 + 1, g->y + 7 * baseSystem.cy / 8 + 1,
+                            396 * baseSystem.cx / 4 - 2, 257 * baseSystem.cy / 8 - 2);
+        return closeWithCloseBox(preview, previewName) ? shot : QImage();
+    };
+
+    // "界面排版" opens the designer with the three default items (an empty table, a paste that
+    // did not arrive, would get a message instead); closed at once, the preview shows them.
+    const auto openDesigner = [&] {
+        return xdo(QStringList {"mousemove"} + atUnits(402 + 25, 173 + 7)) && xdo({"click", "1"})
+            ? findWindow(designerName) : QString();
+    };
+    QString designer = openDesigner();
     ASSERT_FALSE(designer.isEmpty()) << "the design window did not open; windows: "
         << RunTool("xdotool", {"search", "--onlyvisible", "--name", "."}, *display).strOutput.toStdString();
+    ASSERT_TRUE(closeWithCloseBox(designer, designerName));
+    QRect rectControl;
+    const QImage before = previewShot(rectControl);
+    ASSERT_FALSE(before.isNull()) << "no preview before the drag";
+
+    designer = openDesigner();
+    ASSERT_FALSE(designer.isEmpty());
     const std::optional<WindowGeometry> geometry = ReadGeometry(designer, *display);
     ASSERT_TRUE(geometry.has_value());
-
     CPrintSet layout;
     CPrintItem item;
     item.m_rectPage = CRect(20, 20, geometry->cx - 20, geometry->cy - 20);
     item.m_rectPaper = CRect(472, 728, 906, 801);
     item.PaperToScreen(&layout);
     const CPoint ptFrom(item.m_rectScreen.left + 6, item.m_rectScreen.top + 4);
-    const int dx = 57, dy = 33;
+    const int dx = 57, dy = -25;
     QThread::msleep(300);   // the first paint places the items
     ASSERT_TRUE(xdo({"mousemove", QString::number(geometry->x + ptFrom.x), QString::number(geometry->y + ptFrom.y)}));
     ASSERT_TRUE(xdo({"mousedown", "1"}));
     ASSERT_TRUE(xdo({"mousemove", QString::number(geometry->x + ptFrom.x + dx / 2), QString::number(geometry->y + ptFrom.y + dy / 2)}));
     ASSERT_TRUE(xdo({"mousemove", QString::number(geometry->x + ptFrom.x + dx), QString::number(geometry->y + ptFrom.y + dy)}));
     ASSERT_TRUE(xdo({"mouseup", "1"}));
+    ASSERT_TRUE(closeWithCloseBox(designer, designerName)) << "the close box did not close the design window";
+    item.m_rectScreen.OffsetRect(dx, dy);
+    item.ScreenToPaper(&layout);
 
-    ASSERT_TRUE(SendWindowCloseBox(designer.toULong(), display->toLatin1().constData()));
-    ASSERT_TRUE(WaitFor([&] {
-        return RunTool("xdotool", {"search", "--onlyvisible", "--name", QString::fromUtf8("排版设计窗口")}, *display).nExitCode != 0;
-    }, 10000)) << "the close box did not close the design window";
+    // In the preview only the dragged item's text changed place: the black ink found only
+    // after the drag lies where the page puts the item's new paper rectangle, the ink found
+    // only before it where the old one was.
+    const QImage after = previewShot(rectControl);
+    ASSERT_FALSE(after.isNull()) << "no preview after the drag";
+    const auto isInk = [](QRgb c) { return qRed(c) < 90 && qGreen(c) < 90 && qBlue(c) < 90; };
+    QRect rectGone, rectCome;
+    for (int y = rectControl.top(); y <= rectControl.bottom(); y++) {
+        for (int x = rectControl.left(); x <= rectControl.right(); x++) {
+            const bool bBefore = isInk(before.pixel(x, y)), bAfter = isInk(after.pixel(x, y));
+            if (bBefore && !bAfter)
+                rectGone |= QRect(x, y, 1, 1);
+            if (bAfter && !bBefore)
+                rectCome |= QRect(x, y, 1, 1);
+        }
+    }
+    ASSERT_FALSE(rectGone.isEmpty() || rectCome.isEmpty()) << "the preview shows no change";
+    const auto toScreen = [&](int nPaperX, int nPaperY) {
+        return QPoint(rectControl.left() + nPaperX * rectControl.width() / 2450,
+                      rectControl.top() + nPaperY * rectControl.height() / 1760);
+    };
+    const QPoint ptOld = toScreen(472, 728), ptNew = toScreen(item.m_rectPaper.left, item.m_rectPaper.top);
+    EXPECT_NEAR(rectGone.left(), ptOld.x(), 4);
+    EXPECT_NEAR(rectCome.left(), ptNew.x(), 4);
+    EXPECT_NEAR(rectCome.left() - rectGone.left(), ptNew.x() - ptOld.x(), 3);
+    EXPECT_NEAR(rectCome.top() - rectGone.top(), ptNew.y() - ptOld.y(), 3);
+    EXPECT_LE(rectGone.bottom(), toScreen(0, 801).y() + 2);
+    EXPECT_LE(rectCome.bottom(), toScreen(0, item.m_rectPaper.bottom).y() + 2);
 
     // "另存为" with a path typed into the file dialog.
     const QString path = dir.filePath("moved.zs");
@@ -374,8 +435,6 @@ TEST(XvfbWindow, DraggedItemReachesTheSavedDocument)
     CMainDlg saved;
     ASSERT_TRUE(saved.LoadDocument(Codec::FromUnicode(path)));
     ASSERT_EQ(saved.m_printSet.GetItemCount(), 3);
-    item.m_rectScreen.OffsetRect(dx, dy);
-    item.ScreenToPaper(&layout);
     EXPECT_EQ(saved.m_printSet.GetItem(0)->m_rectPaper, item.m_rectPaper);
     EXPECT_GT(saved.m_printSet.GetItem(0)->m_rectPaper.left, 472 + 100);
     // The item not dragged keeps its place: only the round trip through pixels shows.
