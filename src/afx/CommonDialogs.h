@@ -81,7 +81,6 @@ private:
 // Font dialog flags.
 #ifndef CF_SCREENFONTS
 #define CF_SCREENFONTS 0x00000001L
-#define CF_PRINTERFONTS 0x00000002L
 #define CF_EFFECTS 0x00000100L
 #define CF_INITTOLOGFONTSTRUCT 0x00000040L
 #endif
@@ -107,7 +106,6 @@ public:
 
     // IDOK with the chosen font in m_lf, or IDCANCEL.
     virtual INT_PTR DoModal();
-    void GetCurrentFont(LPLOGFONT lplf) const { *lplf = m_lf; }
     CString GetFaceName() const;   // CP936, as the list shows it
     int GetSize() const { return m_cf.iPointSize; }
 
