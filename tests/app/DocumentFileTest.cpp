@@ -21,6 +21,14 @@
 
 namespace fs = std::filesystem;
 
+#if defined(__SANITIZE_ADDRESS__)
+#define VELTRANE_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define VELTRANE_ASAN 1
+#endif
+#endif
+
 namespace {
 
 std::string ReadBytes(const fs::path& path)
@@ -133,7 +141,7 @@ TEST_F(DocumentFileTest, ImplausibleValuesAreRefusedAsDamage)
 // the address sanitizer's shadow memory cannot live with.
 TEST_F(DocumentFileTest, MemoryRunningOutRefusesTheFile)
 {
-#if defined(__SANITIZE_ADDRESS__)
+#ifdef VELTRANE_ASAN
     GTEST_SKIP() << "an address-space limit and the address sanitizer exclude each other";
 #else
     // A sound header and a file of 1 GB, sparse, so the reader asks for 1 GB at once.

@@ -229,8 +229,8 @@ TEST(GeometryTest, AutoSizeFitsTheWidestCell)
     grid.SetColumnWidth(6, 0);
     EXPECT_FALSE(grid.AutoSizeColumn(6));
     EXPECT_EQ(grid.GetColumnWidth(6), 0);
-    EXPECT_FALSE(grid.AutoSizeColumn(27));
-    EXPECT_FALSE(grid.AutoSizeRow(-1));
+    EXPECT_CONTRACT_BROKEN(EXPECT_FALSE(grid.AutoSizeColumn(27)));
+    EXPECT_CONTRACT_BROKEN(EXPECT_FALSE(grid.AutoSizeRow(-1)));
     CGridCtrl windowless(3, 3);
     EXPECT_FALSE(windowless.AutoSizeColumn(1));
 }
