@@ -3,12 +3,14 @@
 
 BUILD_DIR  ?= build
 BENCH_DIR  ?= build-bench
+ASAN_DIR   ?= build-asan
+FUZZ_SECONDS ?= 60
 BUILD_TYPE ?= Release
 JOBS       ?= $(shell nproc)
 
 CMAKE_FLAGS = -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DCMAKE_CXX_COMPILER_LAUNCHER=ccache
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test configure-asan test-asan fuzz bench clean
 
 all: build
 
@@ -32,6 +34,42 @@ run: build
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure
 
+# The second test build: clang, Debug with assertions, AddressSanitizer and
+# UndefinedBehaviorSanitizer (any report fails the test), code instrumented for libFuzzer so
+# that the fuzz targets share the build. Qt and fontconfig keep memory until exit, so leak
+# reports are off.
+ASAN_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=undefined \
+             -fno-omit-frame-pointer -fsanitize=fuzzer-no-link
+ASAN_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+
+configure-asan: deps
+	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_FLAGS="$(ASAN_FLAGS)" \
+	    -DCMAKE_CXX_FLAGS_DEBUG="-g -O1" -DVELTRANE_FUZZ=ON
+
+test-asan: configure-asan
+	cmake --build $(ASAN_DIR) -j$(JOBS)
+	$(ASAN_ENV) ctest --test-dir $(ASAN_DIR) --output-on-failure
+
+# Each fuzz target runs FUZZ_SECONDS from its seeds and its regression inputs; what it finds
+# new goes to $(ASAN_DIR)/fuzz-corpus, a crashing input to $(ASAN_DIR)/fuzz-<target>-crash-*.
+FUZZ_SEEDS_document = tests/data/documents
+FUZZ_SEEDS_paste = fuzz/corpus/paste
+FUZZ_SEEDS_token = fuzz/corpus/token
+
+fuzz: configure-asan
+	cmake --build $(ASAN_DIR) -j$(JOBS) --target fuzz_document fuzz_paste fuzz_token
+	@for t in document paste token; do \
+	    echo "== fuzz_$$t: $(FUZZ_SECONDS) s"; \
+	    mkdir -p $(ASAN_DIR)/fuzz-corpus/$$t; \
+	    seeds=$$(case $$t in document) echo $(FUZZ_SEEDS_document);; paste) echo $(FUZZ_SEEDS_paste);; \
+	             token) echo $(FUZZ_SEEDS_token);; esac); \
+	    $(ASAN_ENV) QT_QPA_PLATFORM=offscreen $(ASAN_DIR)/fuzz/fuzz_$$t \
+	        -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
+	        -artifact_prefix=$(ASAN_DIR)/fuzz-$$t- \
+	        $(ASAN_DIR)/fuzz-corpus/$$t $$seeds fuzz/regressions/$$t || exit 1; \
+	done
+
 # Benchmarks get a tree of their own: always Release, without the tests.
 bench: deps
 	cmake -S . -B $(BENCH_DIR) -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
@@ -40,4 +78,4 @@ bench: deps
 	cmake --build $(BENCH_DIR) --target run_benchmarks
 
 clean:
-	rm -rf $(BUILD_DIR) $(BENCH_DIR)
+	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR)

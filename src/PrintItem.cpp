@@ -14,20 +14,11 @@ LONG MapEdge(LONG nValue, LONG nNumerator, LONG nDenominator)
     return (LONG)((int64_t)nNumerator * nValue / nDenominator);
 }
 
-// The field a placeholder group names (0 for "{A}" ... 25 for "{Z}"), or -1.
-int PlaceholderField(const CString& strGroup)
-{
-    if (strGroup.GetLength() != 3 || strGroup[0] != '{' || strGroup[2] != '}')
-        return -1;
-    const TCHAR chLetter = strGroup[1];
-    return chLetter >= 'A' && chLetter <= 'Z' ? chLetter - 'A' : -1;
-}
-
 // The state of one substituting split: how often each field is nested on the current path,
 // and how many values were expanded so far.
 struct SplitState {
     const FIELDLOOKUP& lookup;
-    int arrNesting[26] = {};
+    int arrNesting[CPrintItem::FIELD_COUNT] = {};
     int nExpansions = 0;
 };
 
@@ -35,7 +26,7 @@ void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pSta
 
 void ExpandGroup(const CString& strGroup, CStringArray& arrTokens, SplitState* pState)
 {
-    const int nField = PlaceholderField(strGroup);
+    const int nField = CPrintItem::PlaceholderField(strGroup);
     if (nField < 0)
         return;   // not a placeholder: the group vanishes
     // A self-referring value (directly or through other fields) stops here; the fan-out cap
@@ -80,6 +71,14 @@ void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pSta
 } // namespace
 
 CPrintItem::CPrintItem() = default;
+
+int CPrintItem::PlaceholderField(const CString& strGroup)
+{
+    if (strGroup.GetLength() != 3 || strGroup[0] != '{' || strGroup[2] != '}')
+        return -1;
+    const TCHAR chLetter = strGroup[1];
+    return chLetter >= 'A' && chLetter < 'A' + FIELD_COUNT ? chLetter - 'A' : -1;
+}
 
 CPrintItem::~CPrintItem() = default;
 

@@ -38,6 +38,12 @@ public:
 
     enum { MAX_FIELD_DEPTH = 16, MAX_FIELD_EXPANSIONS = 4096 };
 
+    // A record has the fields A to Z; a placeholder names one of them.
+    enum { FIELD_COUNT = 26 };
+    // The field a placeholder group names (0 for "{A}" ... 25 for "{Z}"), or -1 for any other
+    // text: only the exact three bytes match.
+    static int PlaceholderField(const CString& strGroup);
+
     CRect m_rectPaper;
     CRect m_rectScreen;
     CString m_strText;

@@ -209,7 +209,7 @@ BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, CWnd* pParentWnd)
         if (pOwner == this)
             pOwner = nullptr;
     }
-    QWidget* pParent = pOwner && pOwner->GetSafeHwnd() ? pOwner->GetSafeHwnd()->window() : nullptr;
+    QWidget* pParent = CWnd::GetSafeHwnd(pOwner) ? pOwner->GetSafeHwnd()->window() : nullptr;
     if (!pParent && pOwner != nullptr)
         pParent = QApplication::activeModalWidget();
 
@@ -454,7 +454,7 @@ void CDialog::PrevDlgCtrl() const
 
 void CDialog::GotoDlgCtrl(CWnd* pWndCtrl)
 {
-    if (!pWndCtrl || !pWndCtrl->GetSafeHwnd())
+    if (!CWnd::GetSafeHwnd(pWndCtrl))
         return;
     QWidget* pWidget = pWndCtrl->m_hWnd;
     pWndCtrl->SetFocus();

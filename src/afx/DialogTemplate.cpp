@@ -31,7 +31,7 @@ DialogTemplate::DialogTemplate(int cx, int cy, const char* pszCaption, DWORD dwS
 DialogTemplate& DialogTemplate::Add(DialogItem::Kind nKind, const char* pszText, int nID, int x,
                                     int y, int cx, int cy, DWORD dwStyle, DWORD dwExStyle)
 {
-    DialogItem item {nKind, nID, x, y, cx, cy, pszText ? pszText : "", dwStyle | WS_CHILD | WS_VISIBLE,
+    DialogItem item {nKind, nID, x, y, cx, cy, pszText ? pszText : "", (DWORD)(dwStyle | WS_CHILD | WS_VISIBLE),
                      dwExStyle, std::string(), 0};
     m_items.push_back(item);
     return *this;

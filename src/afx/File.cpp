@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -280,8 +281,35 @@ void CFile::Replace(LPCTSTR lpszReplacement, LPCTSTR lpszTarget)
     struct stat st;
     if (::stat(NativePath(lpszTarget).c_str(), &st) == 0)
         ::chmod(NativePath(lpszReplacement).c_str(), st.st_mode & 07777);
-    if (::rename(NativePath(lpszReplacement).c_str(), NativePath(lpszTarget).c_str()) != 0)
+    const std::string strTarget = NativePath(lpszTarget);
+    if (::rename(NativePath(lpszReplacement).c_str(), strTarget.c_str()) != 0)
         CFileException::ThrowOsError(errno, lpszTarget);
+
+    const std::filesystem::path folder = std::filesystem::path(strTarget).parent_path();
+    const int hFolder = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (hFolder < 0)
+        CFileException::ThrowOsError(errno, lpszTarget);
+    const int nResult = ::fsync(hFolder);
+    const int nError = errno;
+    ::close(hFolder);
+    // Some file systems cannot force a folder; that is no failure of the save.
+    if (nResult != 0 && nError != EINVAL && nError != EROFS)
+        CFileException::ThrowOsError(nError, lpszTarget);
+}
+
+CString CFile::ResolveLinks(LPCTSTR lpszFileName)
+{
+    namespace fs = std::filesystem;
+    fs::path path = NativePath(lpszFileName);
+    std::error_code ec;
+    // As many links as the system itself follows before it calls the chain a loop.
+    for (int nLinks = 0; nLinks < 40 && fs::is_symlink(path, ec); nLinks++) {
+        const fs::path target = fs::read_symlink(path, ec);
+        if (ec)
+            break;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return Codec::FromUnicode(QString::fromStdString(path.string()));
 }
 
 void CFile::Remove(LPCTSTR lpszFileName)

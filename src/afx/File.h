@@ -95,8 +95,12 @@ public:
     static void Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName);
     // Puts a file written beside lpszTarget in its place in one step; the replacement takes
     // over the permissions of the file it replaces, so the target is either the old file or
-    // the new one, never a half-written one.
+    // the new one, never a half-written one. The folder is forced onto the disk afterwards,
+    // so that the new name survives a power cut; the caller flushes the replacement first.
     static void Replace(LPCTSTR lpszReplacement, LPCTSTR lpszTarget);
+    // The file that a chain of symbolic links ends in (which need not exist yet); a path that
+    // is no link is returned as it is.
+    static CString ResolveLinks(LPCTSTR lpszFileName);
     static void Remove(LPCTSTR lpszFileName);
     // FALSE when the file does not exist. readOnly: this process may not write the file.
     static BOOL GetStatus(LPCTSTR lpszFileName, CFileStatus& rStatus);

@@ -241,7 +241,7 @@ COleDropTarget::~COleDropTarget()
 
 BOOL COleDropTarget::Register(CWnd* pWnd)
 {
-    if (m_pFilter || !pWnd || !pWnd->GetSafeHwnd())
+    if (m_pFilter || !CWnd::GetSafeHwnd(pWnd))
         return FALSE;
     auto* pFilter = new CDropFilter(this, pWnd);
     pWnd->GetSafeHwnd()->installEventFilter(pFilter);

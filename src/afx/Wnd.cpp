@@ -83,13 +83,6 @@ CWnd::~CWnd()
         DestroyWindow();
 }
 
-HWND CWnd::GetSafeHwnd() const
-{
-    const CWnd* pThis = this;
-    asm("" : "+r"(pThis));   // callers may hold a NULL object: keep the test
-    return pThis ? pThis->m_hWnd : nullptr;
-}
-
 CWnd* CWnd::FromHandle(HWND hWnd)
 {
     return CWndState::Get().LookupOrMakeTemporary(hWnd);

@@ -44,9 +44,10 @@ public:
     CWnd& operator=(const CWnd&) = delete;
 
     HWND m_hWnd = nullptr;
-    // NULL for a NULL object, as callers of GetParent()->GetSafeHwnd() expect.
-    HWND GetSafeHwnd() const;
-    operator HWND() const { return GetSafeHwnd(); }
+    HWND GetSafeHwnd() const { return m_hWnd; }
+    operator HWND() const { return m_hWnd; }
+    // The window of pWnd, NULL for a NULL pointer or an object without a window.
+    static HWND GetSafeHwnd(const CWnd* pWnd) { return pWnd ? pWnd->m_hWnd : nullptr; }
     // The object attached to a widget; a temporary object for a widget that has none.
     static CWnd* FromHandle(HWND hWnd);
     static CWnd* FromHandlePermanent(HWND hWnd);

@@ -9,6 +9,8 @@
 #include "MemDC.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -21,6 +23,13 @@
 IMPLEMENT_DYNCREATE(CGridCtrl, CObject)
 
 #define GRIDCTRL_CLASSNAME "MFCGridCtrl"
+
+// Positions are sums of column widths and row heights. A sum that would pass the largest
+// coordinate stays there, so that huge extents cannot wrap a position round to a negative one.
+static int AddExtent(int nPos, int nExtent)
+{
+    return (int)std::clamp<int64_t>((int64_t)nPos + nExtent, INT_MIN, INT_MAX);
+}
 
 CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
 {
@@ -112,8 +121,8 @@ BOOL CGridCtrl::RegisterWindowClass()
 
 BOOL CGridCtrl::Create(const RECT& rect, CWnd* pParentWnd, UINT nID, DWORD dwStyle)
 {
-    ASSERT(pParentWnd && pParentWnd->GetSafeHwnd());
-    if (!pParentWnd || !pParentWnd->GetSafeHwnd())
+    ASSERT(CWnd::GetSafeHwnd(pParentWnd));
+    if (!CWnd::GetSafeHwnd(pParentWnd))
         return FALSE;
     if (!CWnd::Create(GRIDCTRL_CLASSNAME, nullptr, dwStyle | WS_HSCROLL | WS_VSCROLL, rect, pParentWnd, nID))
         return FALSE;
@@ -207,7 +216,7 @@ LRESULT CGridCtrl::SendMessageToParent(int nRow, int nCol, int nMessage) const
     if (!GetSafeHwnd())
         return 0;
     CWnd* pOwner = GetOwner();
-    if (!pOwner || !pOwner->GetSafeHwnd())
+    if (!CWnd::GetSafeHwnd(pOwner))
         return 0;
 
     NM_GRIDVIEW nmgv;
@@ -682,7 +691,7 @@ int CGridCtrl::GetFixedRowHeight() const
 {
     int nHeight = 0;
     for (int row = 0; row < m_nFixedRows; row++)
-        nHeight += GetRowHeight(row);
+        nHeight = AddExtent(nHeight, GetRowHeight(row));
     return nHeight;
 }
 
@@ -690,24 +699,24 @@ int CGridCtrl::GetFixedColumnWidth() const
 {
     int nWidth = 0;
     for (int col = 0; col < m_nFixedCols; col++)
-        nWidth += GetColumnWidth(col);
+        nWidth = AddExtent(nWidth, GetColumnWidth(col));
     return nWidth;
 }
 
 long CGridCtrl::GetVirtualHeight() const
 {
-    long lHeight = 0;
+    int64_t lHeight = 0;
     for (UINT nHeight : m_arRowHeights)
-        lHeight += (long)nHeight;
-    return lHeight;
+        lHeight += nHeight;
+    return (long)std::min<int64_t>(lHeight, INT_MAX);
 }
 
 long CGridCtrl::GetVirtualWidth() const
 {
-    long lWidth = 0;
+    int64_t lWidth = 0;
     for (UINT nWidth : m_arColWidths)
-        lWidth += (long)nWidth;
-    return lWidth;
+        lWidth += nWidth;
+    return (long)std::min<int64_t>(lWidth, INT_MAX);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -722,11 +731,11 @@ CCellID CGridCtrl::GetTopleftNonFixedCell() const
 
     int nColumn = m_nFixedCols, nRight = 0;
     while (nRight < nHorzScroll && nColumn < m_nCols - 1)
-        nRight += GetColumnWidth(nColumn++);
+        nRight = AddExtent(nRight, GetColumnWidth(nColumn++));
 
     int nRow = m_nFixedRows, nTop = 0;
     while (nTop < nVertScroll && nRow < m_nRows - 1)
-        nTop += GetRowHeight(nRow++);
+        nTop = AddExtent(nTop, GetRowHeight(nRow++));
 
     return CCellID(nRow, nColumn);
 }
@@ -741,7 +750,7 @@ CCellRange CGridCtrl::GetVisibleNonFixedCellRange(LPRECT pRect) const
     int bottom = GetFixedRowHeight();
     int row = idTopLeft.row;
     for (; row < m_nRows; row++) {
-        bottom += GetRowHeight(row);
+        bottom = AddExtent(bottom, GetRowHeight(row));
         if (bottom >= rect.bottom) {
             bottom = rect.bottom;
             break;
@@ -752,7 +761,7 @@ CCellRange CGridCtrl::GetVisibleNonFixedCellRange(LPRECT pRect) const
     int right = GetFixedColumnWidth();
     int col = idTopLeft.col;
     for (; col < m_nCols; col++) {
-        right += GetColumnWidth(col);
+        right = AddExtent(right, GetColumnWidth(col));
         if (right >= rect.right) {
             right = rect.right;
             break;
@@ -788,21 +797,21 @@ BOOL CGridCtrl::GetCellOrigin(int nRow, int nCol, LPPOINT p) const
     p->x = 0;
     if (nCol < m_nFixedCols) {
         for (int col = 0; col < nCol; col++)
-            p->x += GetColumnWidth(col);
+            p->x = AddExtent(p->x, GetColumnWidth(col));
     } else {
         p->x = GetFixedColumnWidth();
         for (int col = idTopLeft.col; col < nCol; col++)
-            p->x += GetColumnWidth(col);
+            p->x = AddExtent(p->x, GetColumnWidth(col));
     }
 
     p->y = 0;
     if (nRow < m_nFixedRows) {
         for (int row = 0; row < nRow; row++)
-            p->y += GetRowHeight(row);
+            p->y = AddExtent(p->y, GetRowHeight(row));
     } else {
         p->y = GetFixedRowHeight();
         for (int row = idTopLeft.row; row < nRow; row++)
-            p->y += GetRowHeight(row);
+            p->y = AddExtent(p->y, GetRowHeight(row));
     }
     return TRUE;
 }
@@ -814,8 +823,8 @@ BOOL CGridCtrl::GetCellRect(int nRow, int nCol, LPRECT pRect) const
         return FALSE;
     pRect->left = CellOrigin.x;
     pRect->top = CellOrigin.y;
-    pRect->right = CellOrigin.x + GetColumnWidth(nCol) - 1;
-    pRect->bottom = CellOrigin.y + GetRowHeight(nRow) - 1;
+    pRect->right = AddExtent(CellOrigin.x, GetColumnWidth(nCol)) - 1;
+    pRect->bottom = AddExtent(CellOrigin.y, GetRowHeight(nRow)) - 1;
     return TRUE;
 }
 
@@ -825,7 +834,7 @@ static int IndexAt(const std::vector<UINT>& arSizes, int nFirst, int nLast, int 
 {
     int index = nFirst;
     for (int edge = nStart; index <= nLast; index++) {
-        edge += (int)arSizes[(size_t)index];
+        edge = AddExtent(edge, (int)arSizes[(size_t)index]);
         if (edge > pos)
             break;
     }
@@ -872,7 +881,7 @@ BOOL CGridCtrl::MouseOverRowResizeArea(CPoint& point) const
     if (!GetCellOrigin(idCurrentCell, &start))
         return FALSE;
 
-    const int endy = start.y + GetRowHeight(idCurrentCell.row);
+    const int endy = AddExtent(start.y, GetRowHeight(idCurrentCell.row));
     return (point.y - start.y <= m_nResizeCaptureRange && idCurrentCell.row != 0) ||
            endy - point.y <= m_nResizeCaptureRange;
 }
@@ -887,7 +896,7 @@ BOOL CGridCtrl::MouseOverColumnResizeArea(CPoint& point) const
     if (!GetCellOrigin(idCurrentCell, &start))
         return FALSE;
 
-    const int endx = start.x + GetColumnWidth(idCurrentCell.col);
+    const int endx = AddExtent(start.x, GetColumnWidth(idCurrentCell.col));
     return (point.x - start.x <= m_nResizeCaptureRange && idCurrentCell.col != 0) ||
            endx - point.x <= m_nResizeCaptureRange;
 }
@@ -1177,7 +1186,7 @@ void CGridCtrl::DrawCells(CDC* pDC, int nMinRow, int nMaxRow, int nMinCol, int n
     rect.bottom = ptOrigin.y - 1;
     for (int row = nMinRow; row <= nMaxRow; row++) {
         rect.top = rect.bottom + 1;
-        rect.bottom = rect.top + GetRowHeight(row) - 1;
+        rect.bottom = AddExtent(rect.top, GetRowHeight(row)) - 1;
         if (pClipRect && rect.top > pClipRect->bottom)
             break;
         if (pClipRect && rect.bottom < pClipRect->top)
@@ -1186,7 +1195,7 @@ void CGridCtrl::DrawCells(CDC* pDC, int nMinRow, int nMaxRow, int nMinCol, int n
         rect.right = ptOrigin.x - 1;
         for (int col = nMinCol; col <= nMaxCol; col++) {
             rect.left = rect.right + 1;
-            rect.right = rect.left + GetColumnWidth(col) - 1;
+            rect.right = AddExtent(rect.left, GetColumnWidth(col)) - 1;
             if (pClipRect && rect.left > pClipRect->right)
                 break;
             if (pClipRect && rect.right < pClipRect->left)
@@ -1210,7 +1219,7 @@ BOOL CGridCtrl::DrawGridLines(CDC* pDC, const CCellRange& visibleCells, const CR
     if (m_nGridLines == GVL_BOTH || m_nGridLines == GVL_VERT) {
         int x = nFixedColWidth;
         for (int col = visibleCells.GetMinCol(); col <= visibleCells.GetMaxCol(); col++) {
-            x += GetColumnWidth(col);
+            x = AddExtent(x, GetColumnWidth(col));
             pDC->MoveTo(x - 1, nFixedRowHeight);
             pDC->LineTo(x - 1, rectVisible.bottom);
         }
@@ -1218,7 +1227,7 @@ BOOL CGridCtrl::DrawGridLines(CDC* pDC, const CCellRange& visibleCells, const CR
     if (m_nGridLines == GVL_BOTH || m_nGridLines == GVL_HORZ) {
         int y = nFixedRowHeight;
         for (int row = visibleCells.GetMinRow(); row <= visibleCells.GetMaxRow(); row++) {
-            y += GetRowHeight(row);
+            y = AddExtent(y, GetRowHeight(row));
             pDC->MoveTo(nFixedColWidth, y - 1);
             pDC->LineTo(rectVisible.right, y - 1);
         }
@@ -1348,7 +1357,7 @@ BOOL CGridCtrl::IsCellVisible(int nRow, int nCol) const
     for (int col = bFixedCol ? 0 : idTopLeft.col; col <= nCol; col++) {
         if (x >= rect.right)
             return FALSE;
-        x += GetColumnWidth(col);
+        x = AddExtent(x, GetColumnWidth(col));
     }
 
     const BOOL bFixedRow = nRow < m_nFixedRows;
@@ -1356,7 +1365,7 @@ BOOL CGridCtrl::IsCellVisible(int nRow, int nCol) const
     for (int row = bFixedRow ? 0 : idTopLeft.row; row <= nRow; row++) {
         if (y >= rect.bottom)
             return FALSE;
-        y += GetRowHeight(row);
+        y = AddExtent(y, GetRowHeight(row));
     }
     return TRUE;
 }
@@ -1555,7 +1564,7 @@ void CGridCtrl::ScrollGrid(int nBar, UINT nSBCode)
             int i = bVert ? idTopLeft.row : idTopLeft.col;
             while (i < nLast && extent(i) < 1)
                 i++;
-            SetScrollPos32(nBar, nPos + extent(i));
+            SetScrollPos32(nBar, AddExtent(nPos, extent(i)));
             if (GetScrollPos32(nBar) == nPos)
                 break;
             InvalidateRect(rect, TRUE);
@@ -2083,7 +2092,7 @@ void CGridCtrl::PostClickedCommand()
     if (!IsValid(m_LeftClickDownCell))
         return;
     CWnd* pOwner = GetOwner();
-    if (pOwner && IsWindow(pOwner->GetSafeHwnd()))
+    if (IsWindow(CWnd::GetSafeHwnd(pOwner)))
         pOwner->PostMessage(WM_COMMAND, (WPARAM)(DWORD)MAKELONG(GetDlgCtrlID(), BN_CLICKED),
                             reinterpret_cast<LPARAM>(GetSafeHwnd()));
 }

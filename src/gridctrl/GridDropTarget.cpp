@@ -16,7 +16,7 @@ BOOL CGridDropTarget::Register(CGridCtrl* pGridCtrl)
 {
     if (m_bRegistered)
         return FALSE;
-    if (!pGridCtrl || !pGridCtrl->GetSafeHwnd() || !pGridCtrl->IsKindOf(RUNTIME_CLASS(CGridCtrl)))
+    if (!CWnd::GetSafeHwnd(pGridCtrl) || !pGridCtrl->IsKindOf(RUNTIME_CLASS(CGridCtrl)))
         return FALSE;
     m_pGridCtrl = pGridCtrl;
     m_bRegistered = COleDropTarget::Register(pGridCtrl);
@@ -32,7 +32,7 @@ void CGridDropTarget::Revoke()
 // Calls for any other window than the grid's own are answered here and go no further.
 BOOL CGridDropTarget::IsGridWindow(const CWnd* pWnd) const
 {
-    return m_pGridCtrl && pWnd && pWnd->GetSafeHwnd() && pWnd->GetSafeHwnd() == m_pGridCtrl->GetSafeHwnd();
+    return CWnd::GetSafeHwnd(pWnd) && CWnd::GetSafeHwnd(pWnd) == CWnd::GetSafeHwnd(m_pGridCtrl);
 }
 
 DROPEFFECT CGridDropTarget::OnDragEnter(CWnd* pWnd, COleDataObject* pDataObject, DWORD dwKeyState, CPoint point)

@@ -26,7 +26,7 @@ CTitleTip::~CTitleTip()
 
 BOOL CTitleTip::Create(CWnd* pParentWnd)
 {
-    ASSERT(pParentWnd && pParentWnd->GetSafeHwnd());
+    ASSERT(CWnd::GetSafeHwnd(pParentWnd));
     m_pParentWnd = pParentWnd;
     return CreateEx(WS_EX_TOOLWINDOW | WS_EX_TOPMOST, TITLETIP_CLASSNAME, nullptr,
                     WS_POPUP | WS_BORDER, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -135,7 +135,7 @@ void CTitleTip::Hide()
 static CWnd* WindowUnderTip(CTitleTip* pTip, CWnd* pGrid, POINT ptScreen)
 {
     CWnd* pWnd = CWnd::WindowFromPoint(ptScreen);
-    if (!pWnd || pWnd->GetSafeHwnd() == pTip->GetSafeHwnd())
+    if (!pWnd || pWnd->GetSafeHwnd() == CWnd::GetSafeHwnd(pTip))
         pWnd = pGrid;
     return pWnd;
 }

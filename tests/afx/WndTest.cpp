@@ -154,6 +154,9 @@ TEST_F(WndTest, CreationGivesGeometryIdentityAndTeardown)
     EXPECT_EQ(&m_parent, child.GetParent());
     EXPECT_EQ(&m_parent, child.GetOwner());
     EXPECT_EQ(&child, CWnd::FromHandlePermanent(child.m_hWnd));
+    // The window behind a pointer that may be NULL.
+    EXPECT_EQ(child.m_hWnd, CWnd::GetSafeHwnd(&child));
+    EXPECT_EQ(nullptr, CWnd::GetSafeHwnd(nullptr));
     EXPECT_EQ(m_parent.m_hWnd, child.m_hWnd->parentWidget());
     CPoint pt(0, 0);
     child.ClientToScreen(&pt);
@@ -171,6 +174,7 @@ TEST_F(WndTest, CreationGivesGeometryIdentityAndTeardown)
     EXPECT_EQ(&sub, CWnd::FromHandle(pPlain));
     EXPECT_TRUE(sub.DestroyWindow());
     EXPECT_EQ(nullptr, sub.m_hWnd);
+    EXPECT_EQ(nullptr, CWnd::GetSafeHwnd(&sub));
     EXPECT_TRUE(IsWindow(pPlain));
 
     // A window that deletes itself after destruction.

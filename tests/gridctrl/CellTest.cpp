@@ -76,8 +76,9 @@ TEST(CellTest, TextAndFontAreCopies)
     lf.lfHeight = -16;
     EXPECT_EQ(std::memcmp(cell.GetFont(), &lf, sizeof(LOGFONT)), 0);
 
-    // A missing font is refused and the copy stays.
-    cell.SetFont(nullptr);
+    // A missing font breaks the contract (debug builds stop there); otherwise it is refused and
+    // the copy stays.
+    EXPECT_DEBUG_DEATH(cell.SetFont(nullptr), "plf");
     EXPECT_EQ(std::memcmp(cell.GetFont(), &lf, sizeof(LOGFONT)), 0);
 
     // A cell does not know where it is.

@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -482,4 +483,48 @@ TEST(ClipboardTest, DragsOverTheGridAreRefusedAndDropNothing)
     EXPECT_EQ(w.grid.m_DropTarget.OnDragScroll(&w.grid, 0, CPoint(5, 5)), (DROPEFFECT)DROPEFFECT_MOVE);
     EXPECT_EQ(w.grid.m_DropTarget.OnDragScroll(&other, MK_CONTROL, CPoint(5, 5)), (DROPEFFECT)DROPEFFECT_NONE);
     EXPECT_FALSE(w.grid.m_DropTarget.OnDrop(&other, &object, DROPEFFECT_COPY, CPoint(5, 5)));
+}
+
+// Ten megabytes on the clipboard, far more than the table holds: the paste keeps what fits
+// and stays quick, whether the text is a flood of lines or one line without any separator.
+// The bound is generous for loaded machines and sanitizer builds; the figures are printed.
+TEST(ClipboardTest, TenMegabytesPasteQuicklyAndKeepWhatFits)
+{
+    const qint64 nBoundMs = 2000;
+    InputWindow w;
+    const int nBytes = 10 * 1024 * 1024;
+
+    // Lines of 40 fields of two Chinese characters (4 bytes in code page 936) each.
+    const QString strField = QString::fromUtf8("荣誉");
+    QString strLine;
+    for (int i = 0; i < 40; i++)
+        strLine += strField + (i + 1 < 40 ? "\t" : "\r\n");
+    QString strLines;
+    while (strLines.size() * 2 < nBytes)
+        strLines += strLine;
+    Clipboard()->setText(strLines);
+    w.grid.SetFocusCell(1, 1);
+    QElapsedTimer timer;
+    timer.start();
+    Key(w.grid, Qt::Key_V, Qt::ControlModifier);
+    const qint64 nLinesMs = timer.elapsed();
+    EXPECT_STREQ(Text(w.grid, 300, 26), Codec::FromUnicode(strField));
+    EXPECT_STREQ(Text(w.grid, 1, 1), Codec::FromUnicode(strField));
+    EXPECT_EQ(w.grid.GetRowCount(), 301);
+    EXPECT_EQ(w.grid.GetColumnCount(), 27);
+
+    // One line of 10 MB: it all lands in the start cell.
+    Clipboard()->setText(QString(nBytes, QChar('x')));
+    w.grid.SetFocusCell(2, 3);
+    timer.start();
+    Key(w.grid, Qt::Key_V, Qt::ControlModifier);
+    const qint64 nOneLineMs = timer.elapsed();
+    EXPECT_EQ(w.grid.GetItemText(2, 3).GetLength(), nBytes);
+    EXPECT_STREQ(Text(w.grid, 2, 4), Codec::FromUnicode(strField));
+    w.grid.SetItemText(2, 3, "");
+
+    std::printf("paste of 10 MB: %lld ms as lines, %lld ms as one line\n", (long long)nLinesMs,
+                (long long)nOneLineMs);
+    EXPECT_LT(nLinesMs, nBoundMs);
+    EXPECT_LT(nOneLineMs, nBoundMs);
 }

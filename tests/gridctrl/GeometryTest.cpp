@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 namespace {
 
 // Heading row 20 pixels, records 18; heading column 40 pixels, fields 60.
@@ -227,8 +229,45 @@ TEST(GeometryTest, AutoSizeFitsTheWidestCell)
     grid.SetColumnWidth(6, 0);
     EXPECT_FALSE(grid.AutoSizeColumn(6));
     EXPECT_EQ(grid.GetColumnWidth(6), 0);
-    EXPECT_FALSE(grid.AutoSizeColumn(27));
-    EXPECT_FALSE(grid.AutoSizeRow(-1));
+    EXPECT_CONTRACT_BROKEN(EXPECT_FALSE(grid.AutoSizeColumn(27)));
+    EXPECT_CONTRACT_BROKEN(EXPECT_FALSE(grid.AutoSizeRow(-1)));
     CGridCtrl windowless(3, 3);
     EXPECT_FALSE(windowless.AutoSizeColumn(1));
+}
+
+// Widths and heights up to the largest int: positions stop at the largest coordinate instead
+// of wrapping round to negative ones, and the grid still finds cells and scrolls.
+TEST(GeometryTest, HugeExtentsSaturateInsteadOfWrapping)
+{
+    KnownGrid w;
+    CGridCtrl& grid = w.grid;
+    for (int col = 1; col < grid.GetColumnCount(); col++)
+        ASSERT_TRUE(grid.SetColumnWidth(col, INT_MAX));
+    grid.SetRowHeight(1, INT_MAX);
+    grid.SetRowHeight(2, INT_MAX);
+
+    EXPECT_EQ(grid.GetVirtualWidth(), INT_MAX);
+    EXPECT_EQ(grid.GetVirtualHeight(), INT_MAX);
+    EXPECT_EQ(Origin(grid, 0, 1), CPoint(40, 0));
+    EXPECT_EQ(Origin(grid, 1, 2), CPoint(INT_MAX, 20));
+    EXPECT_EQ(Origin(grid, 3, 26), CPoint(INT_MAX, INT_MAX));
+    CRect rect;
+    ASSERT_TRUE(grid.GetCellRect(1, 1, &rect));
+    EXPECT_TRUE(rect.EqualRect(CRect(40, 20, INT_MAX - 1, INT_MAX - 1)));
+
+    EXPECT_EQ(grid.GetCellFromPt(CPoint(45, 25)), CCellID(1, 1));
+    EXPECT_EQ(grid.GetCellFromPt(CPoint(INT_MAX - 1, 25)), CCellID(1, 1));
+    const CCellRange visible = grid.GetVisibleNonFixedCellRange();
+    EXPECT_EQ(visible.GetMinCol(), 1);
+    EXPECT_EQ(visible.GetMaxCol(), 1);
+
+    // Scrolling a line steps a whole column, however wide, and stays within the range.
+    EXPECT_GT(grid.GetHScrollMax(), 0);
+    grid.SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_GE(grid.GetScrollPos32(SB_HORZ), 0);
+    EXPECT_LE(grid.GetScrollPos32(SB_HORZ), grid.GetHScrollMax());
+    grid.SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
+    EXPECT_GE(grid.GetScrollPos32(SB_HORZ), 0);
+    grid.Invalidate();
+    grid.UpdateWindow();
 }

@@ -5,6 +5,8 @@
 
 #include "GridCtrl.h"
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 struct GridNote {
@@ -54,6 +56,10 @@ public:
     using CGridCtrl::m_SelectionStartCell;
     using CGridCtrl::SetCellType;
 };
+
+// A call that breaks the function's contract: a debug build stops at the function's
+// assertion; a release build refuses the call, as the checks inside the statement verify.
+#define EXPECT_CONTRACT_BROKEN(statement) EXPECT_DEBUG_DEATH(statement, "Assertion")
 
 // The main window's table: 301 x 27 with one heading row and one heading column.
 inline void SetUpRecordTable(CGridCtrl& grid)

@@ -135,7 +135,7 @@ TEST(ModelTest, ShrinkingToNothingDestroysEveryCell)
     EXPECT_EQ(grid.GetSelectedCount(), 0);
     EXPECT_EQ(grid.GetFocusCell(), CCellID(-1, -1));
     EXPECT_TRUE(grid.GetModified());
-    EXPECT_EQ(grid.GetRowHeight(0), -1);
+    EXPECT_CONTRACT_BROKEN(EXPECT_EQ(grid.GetRowHeight(0), -1));
     // Losing the focus was reported.
     ASSERT_EQ(w.owner.notes.size(), 1u);
     EXPECT_EQ(w.owner.notes[0].code, (UINT)GVN_SELCHANGING);
@@ -151,7 +151,7 @@ TEST(ModelTest, ShrinkingToNothingDestroysEveryCell)
     EXPECT_EQ(grid.GetRowCount(), 0);
     EXPECT_EQ(grid.GetColumnCount(), 0);
     EXPECT_EQ(grid.GetFixedColumnCount(), 0);
-    EXPECT_EQ(grid.GetColumnWidth(0), -1);
+    EXPECT_CONTRACT_BROKEN(EXPECT_EQ(grid.GetColumnWidth(0), -1));
 }
 
 TEST(ModelTest, FixedCountsGrowAndShrinkTheFixedBit)
@@ -260,10 +260,10 @@ TEST(ModelTest, BadInputIsRefused)
     grid.SetItemText(1, 1, "a");
     grid.SetModified(FALSE);
 
-    EXPECT_FALSE(grid.SetRowCount(-1));
-    EXPECT_FALSE(grid.SetColumnCount(-5));
-    EXPECT_FALSE(grid.SetFixedRowCount(-1));
-    EXPECT_FALSE(grid.SetFixedColumnCount(-2));
+    EXPECT_CONTRACT_BROKEN(EXPECT_FALSE(grid.SetRowCount(-1)));
+    EXPECT_CONTRACT_BROKEN(EXPECT_FALSE(grid.SetColumnCount(-5)));
+    EXPECT_CONTRACT_BROKEN(EXPECT_FALSE(grid.SetFixedRowCount(-1)));
+    EXPECT_CONTRACT_BROKEN(EXPECT_FALSE(grid.SetFixedColumnCount(-2)));
     EXPECT_EQ(grid.GetRowCount(), 301);
     EXPECT_EQ(grid.GetColumnCount(), 27);
     EXPECT_EQ(grid.GetFixedRowCount(), 1);
@@ -274,7 +274,7 @@ TEST(ModelTest, BadInputIsRefused)
         const int row = p[0], col = p[1];
         EXPECT_FALSE(grid.SetItemText(row, col, "x"));
         EXPECT_EQ(grid.GetItemText(row, col), CString(""));
-        EXPECT_FALSE(grid.SetItemState(row, col, GVIS_SELECTED));
+        EXPECT_CONTRACT_BROKEN(EXPECT_FALSE(grid.SetItemState(row, col, GVIS_SELECTED)));
         EXPECT_EQ(grid.GetItemState(row, col), 0u);
         EXPECT_FALSE(grid.SetItemFormat(row, col, DT_RIGHT));
         EXPECT_EQ(grid.GetItemFormat(row, col), 0u);
@@ -295,9 +295,9 @@ TEST(ModelTest, BadInputIsRefused)
     EXPECT_TRUE(grid.SetItemText(1, 1, nullptr));
     EXPECT_EQ(grid.GetItemText(1, 1), CString(""));
 
-    EXPECT_EQ(grid.GetRowHeight(-1), -1);
-    EXPECT_EQ(grid.GetRowHeight(301), -1);
-    EXPECT_EQ(grid.GetColumnWidth(27), -1);
+    EXPECT_CONTRACT_BROKEN(EXPECT_EQ(grid.GetRowHeight(-1), -1));
+    EXPECT_CONTRACT_BROKEN(EXPECT_EQ(grid.GetRowHeight(301), -1));
+    EXPECT_CONTRACT_BROKEN(EXPECT_EQ(grid.GetColumnWidth(27), -1));
     EXPECT_FALSE(grid.SetRowHeight(301, 20));
     EXPECT_FALSE(grid.SetRowHeight(2, -1));
     EXPECT_FALSE(grid.SetColumnWidth(-1, 20));
@@ -331,7 +331,7 @@ TEST(ModelTest, CellsAreMadeOfTheChosenClass)
     EXPECT_TRUE(grid.GetCell(1, 1)->IsKindOf(RUNTIME_CLASS(CTaggedCell)));
 
     // A class that is not a cell is refused; the previous choice stays.
-    grid.SetDefaultCellType(RUNTIME_CLASS(CGridCtrl));
+    EXPECT_CONTRACT_BROKEN(grid.SetDefaultCellType(RUNTIME_CLASS(CGridCtrl)));
     grid.SetColumnCount(3);
     EXPECT_TRUE(grid.GetCell(0, 2)->IsKindOf(RUNTIME_CLASS(CTaggedCell)));
 
