@@ -476,4 +476,37 @@ TEST_F(DcTest, TwoDCsDrawTextIntoOneImage)
     other.SelectObject(m_pOldBitmap);
 }
 
+// A page reduced several times over to a window: every source pixel still counts, so a thin
+// line keeps its place as grey and a fine pattern averages out, at odd factors too.
+TEST(DcStretchTest, LargeHalftoneReductionsAverageEveryPixel)
+{
+    CBitmap source, target;
+    ASSERT_TRUE(source.CreateBitmap(700, 490));
+    ASSERT_TRUE(target.CreateBitmap(200, 140));
+    CDC srcDC, destDC;
+    srcDC.CreateCompatibleDC(nullptr);
+    destDC.CreateCompatibleDC(nullptr);
+    srcDC.SelectObject(&source);
+    destDC.SelectObject(&target);
+    for (int y = 0; y < 490; ++y)
+        for (int x = 0; x < 350; ++x)
+            srcDC.SetPixel(x, y, (x + y) % 2 ? kWhite : kBlack);
+    srcDC.FillSolidRect(350, 0, 350, 490, kWhite);
+    srcDC.FillSolidRect(525, 0, 1, 490, kBlack);   // one pixel wide, at 150 of 200
+    destDC.SetStretchBltMode(HALFTONE);
+    destDC.StretchBlt(0, 0, 200, 140, &srcDC, 0, 0, 700, 490, SRCCOPY);
+    const QImage& image = target.Image();
+    for (int x : {10, 50, 90})
+        EXPECT_NEAR(qRed(image.pixel(x, 70)), 128, 24) << x;
+    // 3.5 source pixels a target pixel: the line darkens its column by about a third.
+    int nDarkest = 255, xDarkest = -1;
+    for (int x = 110; x < 200; ++x)
+        if (qRed(image.pixel(x, 70)) < nDarkest)
+            nDarkest = qRed(image.pixel(x, 70)), xDarkest = x;
+    EXPECT_NEAR(xDarkest, 150, 1);
+    EXPECT_GT(nDarkest, 60);
+    EXPECT_LT(nDarkest, 230);
+    EXPECT_EQ(qRed(image.pixel(120, 70)), 255);
+}
+
 } // namespace
