@@ -800,9 +800,18 @@ void CDC::DrawTextLines(const CTextCache::FontInfo& font, const std::vector<Text
         painter.setClipRect(rectClip);
     painter.setFont(font.font);
     painter.setPen(QColor(ToPixel(m_state.crText)));
+    // Large text is copied from its picture drawn once, unless it has to be clipped.
+    const bool bRendered = !bNeedClip && CTextCache::IsDrawnAsOutlines(font);
     for (const TextLine& line : lines) {
-        if (!line.text.isEmpty())
+        if (line.text.isEmpty())
+            continue;
+        if (bRendered) {
+            QPoint ptOffset;
+            const QImage& image = CTextCache::Rendered(font, line.text, ToPixel(m_state.crText), ptOffset);
+            painter.drawImage(line.ptTopLeft + ptOffset, image);
+        } else {
             painter.drawStaticText(line.ptTopLeft, CTextCache::Prepared(font, line.text));
+        }
     }
     painter.end();
 }

@@ -4,8 +4,12 @@
 #include "Wnd.h"
 
 #include <QImage>
+#include <QPainter>
+#include <QStaticText>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <ostream>
 
 static void PrintTo(const CRect& r, std::ostream* os)
@@ -507,6 +511,60 @@ TEST(DcStretchTest, LargeHalftoneReductionsAverageEveryPixel)
     EXPECT_GT(nDarkest, 60);
     EXPECT_LT(nDarkest, 230);
     EXPECT_EQ(qRed(image.pixel(120, 70)), 255);
+}
+
+// Text far taller than screen text is kept drawn as a picture; it must look as if drawn
+// directly, in the colour of each call, and be cut by the clip like any other text.
+TEST(DcLargeTextTest, KeptPicturesMatchDirectDrawingInEachColour)
+{
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateBitmap(600, 200));
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    dc.SelectObject(&bitmap);
+    CFont font;
+    font.CreateFont(100, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Serif");
+    dc.SelectObject(&font);
+    dc.SetBkMode(TRANSPARENT);
+    const CString strText = Codec::FromUnicode(QString::fromUtf8("荣誉Ag"));
+
+    // The same text drawn straight onto an image with the DC's font.
+    QImage direct(600, 200, QImage::Format_RGB32);
+    direct.fill(Qt::white);
+    {
+        QPainter painter(&direct);
+        painter.setFont(font.GetQFont());
+        painter.setPen(Qt::black);
+        QStaticText text(QString::fromUtf8("荣誉Ag"));
+        text.setTextFormat(Qt::PlainText);
+        painter.drawStaticText(QPoint(20, 30), text);
+    }
+    for (int nPass = 0; nPass < 2; nPass++) {   // drawn, then from the kept picture
+        dc.FillSolidRect(0, 0, 600, 200, kWhite);
+        dc.TextOut(20, 30, strText);
+        int nMaxDiff = 0;
+        long nInk = 0;
+        for (int y = 0; y < 200; y++)
+            for (int x = 0; x < 600; x++) {
+                nMaxDiff = std::max(nMaxDiff, std::abs(qGray(bitmap.Image().pixel(x, y)) - qGray(direct.pixel(x, y))));
+                nInk += qGray(direct.pixel(x, y)) < 128;
+            }
+        EXPECT_LE(nMaxDiff, 4) << nPass;   // the rounding of one more blend
+        EXPECT_GT(nInk, 500);
+    }
+    // Another colour is not the kept black.
+    dc.FillSolidRect(0, 0, 600, 200, kWhite);
+    dc.SetTextColor(RGB(255, 0, 0));
+    dc.TextOut(20, 30, strText);
+    long nRed = 0, nBlack = 0;
+    for (int y = 0; y < 200; y++)
+        for (int x = 0; x < 600; x++) {
+            const QRgb px = bitmap.Image().pixel(x, y);
+            nRed += qRed(px) > 200 && qGreen(px) < 60;
+            nBlack += qGray(px) < 40;
+        }
+    EXPECT_GT(nRed, 500);
+    EXPECT_EQ(nBlack, 0);
 }
 
 } // namespace
