@@ -9,24 +9,6 @@ AFX_USE_RESOURCES(Background)
 
 namespace {
 
-// The picture of a blank certificate that ships with the program, stretched over the
-// rectangle with the target's own stretch mode.
-void DrawBuiltInBackground(CDC* pDC, const CRect& rect)
-{
-    CBitmap bitmap;
-    BITMAP bm;
-    if (!bitmap.LoadBitmap(IDB_BACKGROUND) || !bitmap.GetBitmap(&bm)) {
-        pDC->FillSolidRect(&rect, RGB(255, 255, 255));
-        return;
-    }
-    CDC dcMem;
-    dcMem.CreateCompatibleDC(pDC);
-    CBitmap* pOldBitmap = dcMem.SelectObject(&bitmap);
-    pDC->StretchBlt(rect.left, rect.top, rect.Width(), rect.Height(), &dcMem, 0, 0, bm.bmWidth,
-                    bm.bmHeight, SRCCOPY);
-    dcMem.SelectObject(pOldBitmap);
-}
-
 BOOL FileExists(const CString& strPath)
 {
     CFileStatus status;
@@ -51,31 +33,48 @@ BOOL CPicture::Load(const CString& strPath)
 
 void CPicture::Render(CDC* pDC, const CRect& rect)
 {
+    RenderFitted(m_bitmap, m_bitmapFitted, pDC, rect);
+}
+
+// The picture of a blank certificate that ships with the program. It stays decoded with the
+// window, as a picture file does, so that stepping through records does not decode it again.
+void CPicture::RenderBuiltIn(CDC* pDC, const CRect& rect)
+{
+    if (!m_bitmapBuiltIn.IsValid() && !m_bitmapBuiltIn.LoadBitmap(IDB_BACKGROUND)) {
+        pDC->FillSolidRect(&rect, RGB(255, 255, 255));
+        return;
+    }
+    RenderFitted(m_bitmapBuiltIn, m_bitmapBuiltInFitted, pDC, rect);
+}
+
+void CPicture::RenderFitted(const CBitmap& source, CBitmap& fitted, CDC* pDC, const CRect& rect)
+{
     const int cx = rect.Width(), cy = rect.Height();
     BITMAP bm, bmFitted;
-    if (cx <= 0 || cy <= 0 || !m_bitmap.GetBitmap(&bm))
+    if (cx <= 0 || cy <= 0 || !source.GetBitmap(&bm))
         return;
+    CBitmap& bitmapSource = const_cast<CBitmap&>(source);   // selected for reading only
     CDC dcMem;
     dcMem.CreateCompatibleDC(pDC);
-    const BOOL bFitted = m_bitmapFitted.GetBitmap(&bmFitted) && bmFitted.bmWidth == cx && bmFitted.bmHeight == cy;
-    if (!bFitted && m_bitmapFitted.CreateBitmap(cx, cy)) {
+    const BOOL bFitted = fitted.GetBitmap(&bmFitted) && bmFitted.bmWidth == cx && bmFitted.bmHeight == cy;
+    if (!bFitted && fitted.CreateBitmap(cx, cy)) {
         CDC dcFitted;
         dcFitted.CreateCompatibleDC(pDC);
-        CBitmap* pOldFitted = dcFitted.SelectObject(&m_bitmapFitted);
-        CBitmap* pOldBitmap = dcMem.SelectObject(&m_bitmap);
+        CBitmap* pOldFitted = dcFitted.SelectObject(&fitted);
+        CBitmap* pOldBitmap = dcMem.SelectObject(&bitmapSource);
         dcFitted.SetStretchBltMode(HALFTONE);
         dcFitted.StretchBlt(0, 0, cx, cy, &dcMem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
         dcMem.SelectObject(pOldBitmap);
         dcFitted.SelectObject(pOldFitted);
     }
-    if (m_bitmapFitted.GetBitmap(&bmFitted) && bmFitted.bmWidth == cx && bmFitted.bmHeight == cy) {
-        CBitmap* pOldBitmap = dcMem.SelectObject(&m_bitmapFitted);
+    if (fitted.GetBitmap(&bmFitted) && bmFitted.bmWidth == cx && bmFitted.bmHeight == cy) {
+        CBitmap* pOldBitmap = dcMem.SelectObject(&fitted);
         pDC->StretchBlt(rect.left, rect.top, cx, cy, &dcMem, 0, 0, cx, cy, SRCCOPY);
         dcMem.SelectObject(pOldBitmap);
         return;
     }
     // No memory for the stretched copy: stretch at every drawing instead.
-    CBitmap* pOldBitmap = dcMem.SelectObject(&m_bitmap);
+    CBitmap* pOldBitmap = dcMem.SelectObject(&bitmapSource);
     pDC->StretchBlt(rect.left, rect.top, cx, cy, &dcMem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
     dcMem.SelectObject(pOldBitmap);
 }
@@ -84,6 +83,8 @@ void CPicture::Free()
 {
     m_bitmap = CBitmap();
     m_bitmapFitted = CBitmap();
+    m_bitmapBuiltIn = CBitmap();
+    m_bitmapBuiltInFitted = CBitmap();
     m_bTried = FALSE;
 }
 
@@ -117,5 +118,5 @@ void DrawBackground(CPicture& picture, CDC* pDC, const CRect& rect)
             return;
         }
     }
-    DrawBuiltInBackground(pDC, rect);
+    picture.RenderBuiltIn(pDC, rect);
 }

@@ -18,16 +18,23 @@ public:
     BOOL Load(const CString& strPath);
     // The whole picture stretched into the rectangle; the aspect ratio is not kept.
     void Render(CDC* pDC, const CRect& rect);
+    // The same for the built-in picture (bitmap 134), decoded at the first call.
+    void RenderBuiltIn(CDC* pDC, const CRect& rect);
     // Releases the picture; the next Load decodes again.
     void Free();
     BOOL IsEmpty() const { return !m_bitmap.IsValid(); }
 
 private:
+    // Draws source stretched into the rectangle through fitted, the source stretched to the
+    // size last drawn: a window draws the same size again and again, and copying is far
+    // cheaper than stretching.
+    static void RenderFitted(const CBitmap& source, CBitmap& fitted, CDC* pDC, const CRect& rect);
+
     CBitmap m_bitmap;
     BOOL m_bTried;
-    // The picture stretched to the size last drawn: a window draws the same size again and
-    // again, and copying is far cheaper than stretching.
     CBitmap m_bitmapFitted;
+    CBitmap m_bitmapBuiltIn;
+    CBitmap m_bitmapBuiltInFitted;
 };
 
 // The "back.jpg" beside the document, else in the program's folder; "" when neither exists.

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QHash>
+#include <QPainter>
 
 #include <algorithm>
 #include <vector>
@@ -13,6 +14,10 @@ namespace {
 constexpr size_t kMaxFonts = 32;
 // Enough for a screenful of cells in a few fonts; the whole table is dropped when full.
 constexpr qsizetype kMaxTexts = 8192;
+// Texts kept drawn as images take at most this many bytes; all are dropped when they would
+// take more.
+constexpr qsizetype kMaxRenderedBytes = 64 * 1024 * 1024;
+qsizetype s_nRenderedBytes = 0;
 
 struct TextKey {
     int nFontId;
@@ -34,6 +39,8 @@ struct TextEntry {
     bool bPrepared = false;
     QStaticText prepared;
     QString elided;
+    QImage rendered;   // null until asked for
+    QRgb rgbRendered = 0;
 };
 
 std::vector<CTextCache::FontPtr>& Fonts()
@@ -60,8 +67,10 @@ TextEntry& Entry(const CTextCache::FontInfo& font, const QString& text, int nEli
     auto it = texts.find(key);
     if (it != texts.end())
         return *it;
-    if (texts.size() >= kMaxTexts)
+    if (texts.size() >= kMaxTexts) {
         texts.clear();
+        s_nRenderedBytes = 0;
+    }
     TextEntry entry;
     if (nElideWidth < 0)
         entry.nWidth = font.metrics.horizontalAdvance(text);
@@ -121,6 +130,37 @@ QStaticText CTextCache::Prepared(const FontInfo& font, const QString& text)
     return entry.prepared;
 }
 
+bool CTextCache::IsDrawnAsOutlines(const FontInfo& font)
+{
+    return font.nEmPixels > 48;
+}
+
+const QImage& CTextCache::Rendered(const FontInfo& font, const QString& text, QRgb rgb, QPoint& ptOffset)
+{
+    // Glyphs may reach past their cell: a margin of a quarter of the line on every side.
+    const int nMargin = std::max(2, font.nHeight / 4);
+    ptOffset = QPoint(-nMargin, -nMargin);
+    TextEntry* pEntry = &Entry(font, text, -1);
+    if (!pEntry->rendered.isNull() && pEntry->rgbRendered == rgb)
+        return pEntry->rendered;
+    QImage image(pEntry->nWidth + 2 * nMargin, font.nHeight + 2 * nMargin, QImage::Format_ARGB32_Premultiplied);
+    if (s_nRenderedBytes + image.sizeInBytes() > kMaxRenderedBytes) {
+        Texts().clear();
+        s_nRenderedBytes = 0;
+        pEntry = &Entry(font, text, -1);
+    }
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setFont(font.font);
+    painter.setPen(QColor::fromRgb(rgb));
+    painter.drawStaticText(QPoint(nMargin, nMargin), Prepared(font, text));
+    painter.end();
+    s_nRenderedBytes += image.sizeInBytes() - pEntry->rendered.sizeInBytes();
+    pEntry->rendered = std::move(image);
+    pEntry->rgbRendered = rgb;
+    return pEntry->rendered;
+}
+
 QString CTextCache::Elided(const FontInfo& font, const QString& text, int nWidth)
 {
     return Entry(font, text, std::max(nWidth, 0)).elided;
@@ -130,4 +170,5 @@ void CTextCache::Clear()
 {
     Fonts().clear();
     Texts().clear();
+    s_nRenderedBytes = 0;
 }

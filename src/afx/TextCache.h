@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QImage>
 #include <QStaticText>
 #include <QString>
 
@@ -33,6 +34,13 @@ public:
     static int Width(const FontInfo& font, const QString& text);
     // The text laid out, ready for QPainter::drawStaticText with the same font.
     static QStaticText Prepared(const FontInfo& font, const QString& text);
+    // Whether the raster engine draws this font's glyphs as outlines, afresh at every call,
+    // rather than from its glyph cache: fonts much taller than screen text are.
+    static bool IsDrawnAsOutlines(const FontInfo& font);
+    // The text drawn in colour rgb on a transparent image, kept for the next call; its top-left
+    // lies at ptOffset from the text's top-left. For outline fonts, whose glyphs the engine
+    // does not keep: a certificate draws the same characters at 70 to 100 pixels on every page.
+    static const QImage& Rendered(const FontInfo& font, const QString& text, QRgb rgb, QPoint& ptOffset);
     // The text cut to at most nWidth pixels, ending in an ellipsis when it had to be cut.
     static QString Elided(const FontInfo& font, const QString& text, int nWidth);
     // Forgets everything; runs when the application object goes, before the fonts do.

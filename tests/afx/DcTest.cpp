@@ -4,8 +4,12 @@
 #include "Wnd.h"
 
 #include <QImage>
+#include <QPainter>
+#include <QStaticText>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <ostream>
 
 static void PrintTo(const CRect& r, std::ostream* os)
@@ -474,6 +478,93 @@ TEST_F(DcTest, TwoDCsDrawTextIntoOneImage)
     EXPECT_TRUE(inkIn(CRect(0, 90, 110, 140)));
     EXPECT_TRUE(inkIn(CRect(115, 0, 240, 50)));
     other.SelectObject(m_pOldBitmap);
+}
+
+// A page reduced several times over to a window: every source pixel still counts, so a thin
+// line keeps its place as grey and a fine pattern averages out, at odd factors too.
+TEST(DcStretchTest, LargeHalftoneReductionsAverageEveryPixel)
+{
+    CBitmap source, target;
+    ASSERT_TRUE(source.CreateBitmap(700, 490));
+    ASSERT_TRUE(target.CreateBitmap(200, 140));
+    CDC srcDC, destDC;
+    srcDC.CreateCompatibleDC(nullptr);
+    destDC.CreateCompatibleDC(nullptr);
+    srcDC.SelectObject(&source);
+    destDC.SelectObject(&target);
+    for (int y = 0; y < 490; ++y)
+        for (int x = 0; x < 350; ++x)
+            srcDC.SetPixel(x, y, (x + y) % 2 ? kWhite : kBlack);
+    srcDC.FillSolidRect(350, 0, 350, 490, kWhite);
+    srcDC.FillSolidRect(525, 0, 1, 490, kBlack);   // one pixel wide, at 150 of 200
+    destDC.SetStretchBltMode(HALFTONE);
+    destDC.StretchBlt(0, 0, 200, 140, &srcDC, 0, 0, 700, 490, SRCCOPY);
+    const QImage& image = target.Image();
+    for (int x : {10, 50, 90})
+        EXPECT_NEAR(qRed(image.pixel(x, 70)), 128, 24) << x;
+    // 3.5 source pixels a target pixel: the line darkens its column by about a third.
+    int nDarkest = 255, xDarkest = -1;
+    for (int x = 110; x < 200; ++x)
+        if (qRed(image.pixel(x, 70)) < nDarkest)
+            nDarkest = qRed(image.pixel(x, 70)), xDarkest = x;
+    EXPECT_NEAR(xDarkest, 150, 1);
+    EXPECT_GT(nDarkest, 60);
+    EXPECT_LT(nDarkest, 230);
+    EXPECT_EQ(qRed(image.pixel(120, 70)), 255);
+}
+
+// Text far taller than screen text is kept drawn as a picture; it must look as if drawn
+// directly, in the colour of each call, and be cut by the clip like any other text.
+TEST(DcLargeTextTest, KeptPicturesMatchDirectDrawingInEachColour)
+{
+    CBitmap bitmap;
+    ASSERT_TRUE(bitmap.CreateBitmap(600, 200));
+    CDC dc;
+    dc.CreateCompatibleDC(nullptr);
+    dc.SelectObject(&bitmap);
+    CFont font;
+    font.CreateFont(100, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "Serif");
+    dc.SelectObject(&font);
+    dc.SetBkMode(TRANSPARENT);
+    const CString strText = Codec::FromUnicode(QString::fromUtf8("荣誉Ag"));
+
+    // The same text drawn straight onto an image with the DC's font.
+    QImage direct(600, 200, QImage::Format_RGB32);
+    direct.fill(Qt::white);
+    {
+        QPainter painter(&direct);
+        painter.setFont(font.GetQFont());
+        painter.setPen(Qt::black);
+        QStaticText text(QString::fromUtf8("荣誉Ag"));
+        text.setTextFormat(Qt::PlainText);
+        painter.drawStaticText(QPoint(20, 30), text);
+    }
+    for (int nPass = 0; nPass < 2; nPass++) {   // drawn, then from the kept picture
+        dc.FillSolidRect(0, 0, 600, 200, kWhite);
+        dc.TextOut(20, 30, strText);
+        int nMaxDiff = 0;
+        long nInk = 0;
+        for (int y = 0; y < 200; y++)
+            for (int x = 0; x < 600; x++) {
+                nMaxDiff = std::max(nMaxDiff, std::abs(qGray(bitmap.Image().pixel(x, y)) - qGray(direct.pixel(x, y))));
+                nInk += qGray(direct.pixel(x, y)) < 128;
+            }
+        EXPECT_LE(nMaxDiff, 4) << nPass;   // the rounding of one more blend
+        EXPECT_GT(nInk, 500);
+    }
+    // Another colour is not the kept black.
+    dc.FillSolidRect(0, 0, 600, 200, kWhite);
+    dc.SetTextColor(RGB(255, 0, 0));
+    dc.TextOut(20, 30, strText);
+    long nRed = 0, nBlack = 0;
+    for (int y = 0; y < 200; y++)
+        for (int x = 0; x < 600; x++) {
+            const QRgb px = bitmap.Image().pixel(x, y);
+            nRed += qRed(px) > 200 && qGreen(px) < 60;
+            nBlack += qGray(px) < 40;
+        }
+    EXPECT_GT(nRed, 500);
+    EXPECT_EQ(nBlack, 0);
 }
 
 } // namespace

@@ -26,13 +26,18 @@ struct CHandPage {
         dc.FillSolidRect(0, 0, cx, cy, RGB(255, 255, 255));
         dc.SetBkMode(TRANSPARENT);
     }
-    // Draws the text (UTF-8) at (x, y) in the item font of height h.
+    // Draws the characters of the text (UTF-8) one after the other from (x, y) in the item
+    // font of height h, as tokens are drawn.
     void Text(int x, int y, int h, const char* pszUtf8, const char* pszFace = "宋体")
     {
         CFont font;
         CLineRule::CreateItemFont(font, h, Gbk(pszFace));
         CFont* pOld = dc.SelectObject(&font);
-        dc.TextOut(x, y, Gbk(pszUtf8));
+        for (QChar ch : QString::fromUtf8(pszUtf8)) {
+            const CString strChar = Codec::FromUnicode(QString(ch));
+            dc.TextOut(x, y, strChar);
+            x += dc.GetTextExtent(strChar).cx;
+        }
         dc.SelectObject(pOld);
     }
     CBitmap bitmap;
