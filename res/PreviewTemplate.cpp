@@ -19,4 +19,17 @@ AFX_RESOURCES(Preview)
     AfxRegisterString(IDP_PAGE_REDUCED,
                       "纸张尺寸太大，无法按每像素 0.1 毫米生成证书页面。\n预览改用按比例缩小的页面显示。");
     AfxRegisterString(IDP_PAGE_NO_MEMORY, "内存不足，无法生成证书页面，预览不能显示证书。");
+
+    // Printing: %s is the printer's name.
+    AfxRegisterString(IDP_NO_PRINTER,
+                      "没有默认打印机，证书没有打印。\n请在系统的打印机设置中添加一台打印机，并把它设为默认打印机。");
+    AfxRegisterString(IDP_PRINTER_NOT_OPENED, "无法打开打印机“%s”，证书没有打印。");
+    // The printer's name, the certificates sent, the first record not printed.
+    AfxRegisterString(IDP_PRINT_FAILED,
+                      "打印机“%s”出错，打印已停止。\n已发送 %d 张证书；从第 %d 条记录起没有打印。");
+    AfxRegisterString(IDP_NOTHING_TO_PRINT, "第 %d 条记录的 A 列是空的，没有可打印的证书。");
+    // The record, its place in the run, the run's length.
+    AfxRegisterString(IDS_PRINT_PROGRESS, "正在打印第 %d 条记录（%d / %d）");
+    AfxRegisterString(IDS_PRINT_PROGRESS_CAPTION, "连续打印");
+    AfxRegisterString(IDS_PRINT_CANCEL, "取消");
 }

@@ -62,6 +62,14 @@
 #define IDS_PREVIEW_CAPTION 210
 #define IDP_PAGE_REDUCED 211
 #define IDP_PAGE_NO_MEMORY 212
+// Printing.
+#define IDP_NO_PRINTER 213
+#define IDP_PRINTER_NOT_OPENED 214
+#define IDP_PRINT_FAILED 215
+#define IDP_NOTHING_TO_PRINT 216
+#define IDS_PRINT_PROGRESS 217
+#define IDS_PRINT_PROGRESS_CAPTION 218
+#define IDS_PRINT_CANCEL 219
 
 
 // ---- The layout designer: design window and its editors. ----
