@@ -398,9 +398,6 @@ int CCertificateWnd::PrintRecords(CString& strError, CProgressDialog* pProgress)
     if (bFailed) {
         ShowRecord();
         strError = LoadFormat(IDP_PRINT_FAILED, strPrinter, nSent, pDlg->m_nCurRecord);
-        const CString strWhy = pDC->GetErrorText();
-        if (!strWhy.IsEmpty())
-            strError += "\n(" + strWhy + ")";
     }
     return nSent;
 }

@@ -27,19 +27,15 @@ public:
     int EndPage() override;
     int EndDoc() override;
     int AbortDoc() override;
-    CString GetErrorText() const override { return m_strError; }
     BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
                     int nSrcWidth, int nSrcHeight, DWORD dwRop) override;
     int GetDeviceCaps(int nIndex) const override;
 
 private:
-    int Fail(const char* pszWhat);
-
     QPrinter m_printer;
     QPainter m_painter;
     BOOL m_bOpen = FALSE;
     int m_nPages = 0;
-    CString m_strError;
 };
 
 CQtPrinterDC::CQtPrinterDC(const QPrinterInfo& info, const DEVMODE& devMode)
@@ -78,19 +74,13 @@ CQtPrinterDC::~CQtPrinterDC()
         AbortDoc();
 }
 
-int CQtPrinterDC::Fail(const char* pszWhat)
-{
-    m_strError = pszWhat;
-    return SP_ERROR;
-}
-
 int CQtPrinterDC::StartDoc(LPCTSTR lpszDocName)
 {
     if (!m_bOpen || m_painter.isActive())
-        return Fail("the printer is not ready for a job");
+        return SP_ERROR;
     m_printer.setDocName(Codec::ToUnicode(lpszDocName));
     if (!m_painter.begin(&m_printer))
-        return Fail("the job could not be started");
+        return SP_ERROR;
     m_nPages = 0;
     return 1;
 }
@@ -98,26 +88,26 @@ int CQtPrinterDC::StartDoc(LPCTSTR lpszDocName)
 int CQtPrinterDC::StartPage()
 {
     if (!m_painter.isActive())
-        return Fail("no job is open");
+        return SP_ERROR;
     // Beginning the job opened its first page.
     if (m_nPages++ > 0 && !m_printer.newPage())
-        return Fail("the printer refused a new page");
+        return SP_ERROR;
     return 1;
 }
 
 int CQtPrinterDC::EndPage()
 {
     if (!m_painter.isActive() || m_printer.printerState() == QPrinter::Error)
-        return Fail("the printer stopped during the page");
+        return SP_ERROR;
     return 1;
 }
 
 int CQtPrinterDC::EndDoc()
 {
     if (!m_painter.isActive())
-        return Fail("no job is open");
+        return SP_ERROR;
     if (!m_painter.end() || m_printer.printerState() == QPrinter::Error)
-        return Fail("the job could not be handed to the printer");
+        return SP_ERROR;
     return 1;
 }
 

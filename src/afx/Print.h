@@ -65,8 +65,6 @@ public:
     virtual int EndDoc() = 0;
     // Drops the job: nothing of it is printed.
     virtual int AbortDoc() = 0;
-    // The spooler's own words for the last failure, or "".
-    virtual CString GetErrorText() const { return CString(); }
 };
 
 class CPrintDialog {

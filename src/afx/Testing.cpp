@@ -213,7 +213,6 @@ public:
         m_recorder.Record({"AbortDoc", {}, {}, {}, {}});
         return 1;
     }
-    CString GetErrorText() const override { return "the recorder refused the page"; }
     BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
                     int nSrcWidth, int nSrcHeight, DWORD dwRop) override
     {
