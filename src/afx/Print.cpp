@@ -53,8 +53,12 @@ CQtPrinterDC::CQtPrinterDC(const QPrinterInfo& info, const DEVMODE& devMode)
             sheet.dmOrientation = layout.orientation() == QPageLayout::Landscape ? DMORIENT_LANDSCAPE
                                                                                  : DMORIENT_PORTRAIT;
         }
+        // The CUPS filters write the sheet's size in whole points, cutting off the fraction, so
+        // 176 mm (498.9 pt) would come out as 498 pt. Asking for half a point more than the
+        // nearest whole point keeps the sheet within half a point of the paper.
         const CSize size = AfxGetSheetSize(sheet);
-        const QPageSize pageSize(QSizeF(size.cx / 10.0, size.cy / 10.0), QPageSize::Millimeter, QString(),
+        const auto Points = [](LONG nUnits) { return std::max(1.0, std::round(nUnits * 72.0 / 254.0)) + 0.5; };
+        const QPageSize pageSize(QSizeF(Points(size.cx), Points(size.cy)), QPageSize::Point, QString(),
                                  QPageSize::ExactMatch);
         // Printable area: what the printer can reach on that sheet.
         layout = QPageLayout(pageSize, QPageLayout::Portrait, QMarginsF());
