@@ -1,5 +1,7 @@
 #include "PreviewDlg.h"
 
+#include "CalibrateDlg.h"
+
 AFX_USE_RESOURCES(Preview)
 
 CPreviewDlg::CPreviewDlg(CWnd* pParent) : CDialog(IDD, pParent), m_pPrintSet(nullptr)
@@ -9,6 +11,7 @@ CPreviewDlg::CPreviewDlg(CWnd* pParent) : CDialog(IDD, pParent), m_pPrintSet(nul
     MapClicked(IDC_PRINT, &CPreviewDlg::OnPrint);
     MapClicked(IDC_PRINT_ALL, &CPreviewDlg::OnPrintAll);
     MapClicked(IDC_EXPORT_PDF, &CPreviewDlg::OnExportPdf);
+    MapClicked(IDC_PRINT_CALIBRATE, &CPreviewDlg::OnCalibrate);
 }
 
 CPreviewDlg::~CPreviewDlg() = default;
@@ -62,4 +65,11 @@ void CPreviewDlg::OnPrintAll()
 // PLACEHOLDER: the PDF export fills this in.
 void CPreviewDlg::OnExportPdf()
 {
+}
+
+void CPreviewDlg::OnCalibrate()
+{
+    CCalibrateDlg dlg(this);
+    dlg.m_pCertificateWnd = &m_wndCertificate;
+    dlg.DoModal();
 }

@@ -31,4 +31,5 @@ protected:
     void OnPrint();
     void OnPrintAll();
     void OnExportPdf();
+    void OnCalibrate();
 };

@@ -1,6 +1,10 @@
 #include "App.h"
 
 #include "Codec.h"
+
+#include <QSettings>
+
+#include "Codec.h"
 #include "Resource.h"
 
 #include <QApplication>
@@ -124,4 +128,34 @@ int AfxWinMain(int argc, char** argv)
         return pApp->ExitInstance();
     }
     return pApp->Run();
+}
+
+// ---- Settings ----
+
+namespace {
+
+// One settings file for the program; a section name may hold any character but the separators.
+QString ProfileKey(LPCTSTR lpszSection, LPCTSTR lpszEntry)
+{
+    QString strSection = Codec::ToUnicode(lpszSection);
+    strSection.replace(u'/', u'_').replace(u'\\', u'_');
+    return strSection + u'/' + Codec::ToUnicode(lpszEntry);
+}
+
+} // namespace
+
+UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Veltrane"), QStringLiteral("veltrane"));
+    bool bOk = false;
+    const int nValue = settings.value(ProfileKey(lpszSection, lpszEntry)).toInt(&bOk);
+    return (UINT)(bOk ? nValue : nDefault);
+}
+
+BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Veltrane"), QStringLiteral("veltrane"));
+    settings.setValue(ProfileKey(lpszSection, lpszEntry), nValue);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }

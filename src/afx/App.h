@@ -21,6 +21,11 @@ public:
     // The program's exit code.
     virtual int ExitInstance();
 
+    // The user's settings (QSettings, one file for the program): an integer under a section
+    // and an entry, CP936 names; nDefault when there is none.
+    UINT GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault);
+    BOOL WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue);
+
     HICON LoadIcon(UINT nIDResource) const;
     HCURSOR LoadCursor(UINT nIDResource) const;
     HCURSOR LoadStandardCursor(HCURSOR hStdCursor) const { return hStdCursor; }
