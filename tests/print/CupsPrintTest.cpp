@@ -11,9 +11,11 @@
 #include "Testing.h"
 
 #include <QImage>
+#include <QSettings>
 #include <gtest/gtest.h>
 #include <poppler-qt6.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -49,6 +51,7 @@ protected:
         s_pServer->ClearPdfs();
         ASSERT_TRUE(m_dir.isValid());
         std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
         ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
         m_app.m_pMainWnd = &m_dlg;
         for (int nRow = 1; nRow <= 3; nRow++) {
@@ -70,16 +73,18 @@ protected:
         m_dlg.DestroyWindow();
     }
 
-    // Every page: W x H within half a point, the item's text where the item lies, and no
-    // background: nothing coloured anywhere, nothing dark outside the item.
-    void ExpectCertificatePages(const QString& strPdf, int nPages)
+    // Every page: W x H within half a point, the item's text where the item lies (moved by
+    // the printer's calibration, mm), and no background: nothing coloured anywhere, nothing
+    // dark outside the item.
+    void ExpectCertificatePages(const QString& strPdf, int nPages, QPointF ptOffset = QPointF())
     {
         SCOPED_TRACE(strPdf.toStdString());
         std::unique_ptr<Poppler::Document> pDoc = Poppler::Document::load(strPdf);
         ASSERT_TRUE(pDoc);
         ASSERT_EQ(pDoc->numPages(), nPages);
-        const QRectF rectItem(m_rectItem.left * s_dPointsPerUnit, m_rectItem.top * s_dPointsPerUnit,
+        QRectF rectItem(m_rectItem.left * s_dPointsPerUnit, m_rectItem.top * s_dPointsPerUnit,
                               m_rectItem.Width() * s_dPointsPerUnit, m_rectItem.Height() * s_dPointsPerUnit);
+        rectItem.translate(ptOffset * 72 / 25.4);
         for (int i = 0; i < nPages; i++) {
             std::unique_ptr<Poppler::Page> pPage = pDoc->page(i);
             const QSizeF size = pPage->pageSizeF();
@@ -99,6 +104,29 @@ protected:
             EXPECT_EQ(nStray, 0) << "page " << i + 1;
             EXPECT_EQ(nColoured, 0) << "page " << i + 1;
         }
+    }
+
+    // The top-left of the ink around the item on the first page, in millimetres from the
+    // sheet's corner, rendered at 0.05 mm a pixel.
+    QPointF InkTopLeft(const QString& strPdf) const
+    {
+        std::unique_ptr<Poppler::Document> pDoc = Poppler::Document::load(strPdf);
+        if (!pDoc || pDoc->numPages() < 1)
+            return QPointF(-1, -1);
+        constexpr double dDpi = 508, dMMPerPixel = 25.4 / dDpi;
+        const int x0 = (m_rectItem.left - 100) / 10.0 / dMMPerPixel, y0 = (m_rectItem.top - 100) / 10.0 / dMMPerPixel;
+        const QImage image = pDoc->page(0)->renderToImage(dDpi, dDpi, x0, y0, (m_rectItem.Width() + 200) / 10.0 / dMMPerPixel,
+                                                          (m_rectItem.Height() + 200) / 10.0 / dMMPerPixel);
+        int nLeft = INT_MAX, nTop = INT_MAX;
+        for (int y = 0; y < image.height(); y++)
+            for (int x = 0; x < image.width(); x++)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    nLeft = std::min(nLeft, x);
+                    nTop = std::min(nTop, y);
+                }
+        if (nLeft == INT_MAX)
+            return QPointF(-1, -1);
+        return QPointF((x0 + nLeft) * dMMPerPixel, (y0 + nTop) * dMMPerPixel);
     }
 
     static CCupsTestServer* s_pServer;
@@ -132,5 +160,34 @@ TEST_F(CupsPrintTest, PrintCurrentAndPrintAllComeOutAsTheLayoutsSheets)
     pdfs = s_pServer->WaitForPdfs(1);
     ASSERT_EQ(pdfs.size(), 1);   // one job for the three records
     ExpectCertificatePages(pdfs[0], 3);
+    EXPECT_TRUE(m_boxes.Calls().empty());
+}
+
+TEST_F(CupsPrintTest, CalibrationMovesThePrintedTextByItsMillimetres)
+{
+    m_dlg.m_nCurRecord = 1;
+    ASSERT_TRUE(m_wnd.PrintCurrent());
+    QStringList pdfs = s_pServer->WaitForPdfs(1);
+    ASSERT_EQ(pdfs.size(), 1);
+    const QPointF ptPlain = InkTopLeft(pdfs[0]);
+    ASSERT_GE(ptPlain.x(), 0);
+
+    const CString strQueue = Codec::FromUnicode(s_pServer->Queue());
+    ASSERT_TRUE(CCertificateWnd::WritePrinterOffset(strQueue, CSize(30, -20)));
+    // The setting is in the file, for the next start of the program.
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Veltrane", "veltrane");
+    EXPECT_EQ(settings.value("Calibration " + s_pServer->Queue() + "/OffsetX").toInt(), 30);
+    EXPECT_EQ(settings.value("Calibration " + s_pServer->Queue() + "/OffsetY").toInt(), -20);
+
+    s_pServer->ClearPdfs();
+    ASSERT_TRUE(m_wnd.PrintCurrent());
+    pdfs = s_pServer->WaitForPdfs(1);
+    ASSERT_EQ(pdfs.size(), 1);
+    ExpectCertificatePages(pdfs[0], 1, QPointF(3.0, -2.0));
+    const QPointF ptMoved = InkTopLeft(pdfs[0]);
+    std::printf("calibration +3.0/-2.0 mm moved the text by %.2f / %.2f mm\n", ptMoved.x() - ptPlain.x(),
+                ptMoved.y() - ptPlain.y());
+    EXPECT_NEAR(ptMoved.x() - ptPlain.x(), 3.0, 0.1);
+    EXPECT_NEAR(ptMoved.y() - ptPlain.y(), -2.0, 0.1);
     EXPECT_TRUE(m_boxes.Calls().empty());
 }
