@@ -1,9 +1,7 @@
 // Printing through the recording printer: the settings the job asks for, where the page lands,
 // the record walk, the messages, and the progress window of "print all".
+#include "../print/PrintTestSupport.h"
 #include "CalibrateDlg.h"
-#include "CertificateWnd.h"
-#include "DocumentTestSupport.h"
-#include "MainApp.h"
 #include "PreviewDlg.h"
 
 #include "ProgressDialog.h"
@@ -15,46 +13,14 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 
-#include <cstring>
 
 namespace {
 
-class PrintTest : public ::testing::Test {
+class PrintTest : public CPrintTestBase {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        // No back.jpg there: the built-in picture is the background.
-        std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));
-        // The user's settings (printer calibration) go to a file of the test's own.
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-        ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
-        m_app.m_pMainWnd = &m_dlg;
-        auto* pItem = new CPrintItem;
-        pItem->m_rectPaper = m_rectItem;
-        pItem->m_strText = Gbk("{A}同学");
-        pItem->m_strFontName = Gbk("宋体");
-        m_dlg.m_printSet.m_arrItems.Add(pItem);
-        m_wnd.m_pPrintSet = &m_dlg.m_printSet;
-    }
-    void TearDown() override
-    {
-        m_wnd.ReleaseResources();
-        m_app.m_pMainWnd = nullptr;
-        m_dlg.DestroyWindow();
-    }
-
-    void FillRecords(int nFirst, int nLast)
-    {
-        for (int nRow = nFirst; nRow <= nLast; nRow++) {
-            CString str;
-            str.Format("%d", nRow);
-            m_dlg.m_wndGrid.SetItemText(nRow, 1, Gbk("学生") + str);
-        }
-    }
+    void SetUp() override { SetUpDocument(); }
 
     // Pixels of the page that are not white, outside the item.
     long CountInkOutsideItem(const QImage& page) const
@@ -90,13 +56,8 @@ protected:
         return qobject_cast<QPushButton*>(dlg.GetDlgItem(nID)->GetSafeHwnd());
     }
 
-    const CRect m_rectItem {490, 728, 1400, 801};
-    QTemporaryDir m_dir;
-    CMainApp m_app;
     Testing::CMessageBoxRecorder m_boxes;
     Testing::CPrinterRecorder m_printer;
-    CMainDlg m_dlg;
-    CCertificateWnd m_wnd;
 };
 
 } // namespace

@@ -1,13 +1,8 @@
 // Printing end to end: the program prints to a real CUPS server whose default printer is a
 // cups-pdf queue, and the PDFs CUPS wrote are read back with poppler.
 #include "CupsTestServer.h"
+#include "PrintTestSupport.h"
 
-#include "CertificateWnd.h"
-#include "MainApp.h"
-#include "MainDlg.h"
-#include "PrintItem.h"
-
-#include "Codec.h"
 #include "Testing.h"
 
 #include <QImage>
@@ -16,19 +11,13 @@
 #include <poppler-qt6.h>
 
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace {
 
-CString Gbk(const char* pszUtf8)
-{
-    return Codec::FromUnicode(QString::fromUtf8(pszUtf8));
-}
-
 constexpr double s_dPointsPerUnit = 72.0 / 254.0;   // one paper unit is 0.1 mm
 
-class CupsPrintTest : public ::testing::Test {
+class CupsPrintTest : public CPrintTestBase {
 protected:
     static void SetUpTestSuite()
     {
@@ -49,28 +38,8 @@ protected:
         if (!s_pServer)
             GTEST_SKIP() << "no private CUPS server: " << s_strWhy.toStdString();
         s_pServer->ClearPdfs();
-        ASSERT_TRUE(m_dir.isValid());
-        std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.path());
-        ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
-        m_app.m_pMainWnd = &m_dlg;
-        for (int nRow = 1; nRow <= 3; nRow++) {
-            CString str;
-            str.Format("%d", nRow);
-            m_dlg.m_wndGrid.SetItemText(nRow, 1, Gbk("学生") + str);
-        }
-        auto* pItem = new CPrintItem;
-        pItem->m_rectPaper = m_rectItem;
-        pItem->m_strText = Gbk("{A}同学");
-        pItem->m_strFontName = Gbk("宋体");
-        m_dlg.m_printSet.m_arrItems.Add(pItem);
-        m_wnd.m_pPrintSet = &m_dlg.m_printSet;
-    }
-    void TearDown() override
-    {
-        m_wnd.ReleaseResources();
-        m_app.m_pMainWnd = nullptr;
-        m_dlg.DestroyWindow();
+        SetUpDocument();
+        FillRecords(1, 3);
     }
 
     // Every page: W x H within half a point, the item's text where the item lies (moved by
@@ -83,7 +52,7 @@ protected:
         ASSERT_TRUE(pDoc);
         ASSERT_EQ(pDoc->numPages(), nPages);
         QRectF rectItem(m_rectItem.left * s_dPointsPerUnit, m_rectItem.top * s_dPointsPerUnit,
-                              m_rectItem.Width() * s_dPointsPerUnit, m_rectItem.Height() * s_dPointsPerUnit);
+                        m_rectItem.Width() * s_dPointsPerUnit, m_rectItem.Height() * s_dPointsPerUnit);
         rectItem.translate(ptOffset * 72 / 25.4);
         for (int i = 0; i < nPages; i++) {
             std::unique_ptr<Poppler::Page> pPage = pDoc->page(i);
@@ -131,12 +100,7 @@ protected:
 
     static CCupsTestServer* s_pServer;
     static QString s_strWhy;
-    const CRect m_rectItem {490, 728, 1400, 801};
-    QTemporaryDir m_dir;
-    CMainApp m_app;
     Testing::CMessageBoxRecorder m_boxes;
-    CMainDlg m_dlg;
-    CCertificateWnd m_wnd;
 };
 
 CCupsTestServer* CupsPrintTest::s_pServer = nullptr;
