@@ -45,6 +45,22 @@ void PutString(std::string& strData, const CString& str)
     PutString(strData, str, str.GetLength());
 }
 
+void PutLayout(std::string& strData, const CPrintSet& printSet)
+{
+    PutInt(strData, printSet.m_nPaperWidth);
+    PutInt(strData, printSet.m_nPaperHeight);
+    PutInt(strData, printSet.GetItemCount());
+    for (int i = 0; i < printSet.GetItemCount(); i++) {
+        const CPrintItem* pItem = printSet.GetItem(i);
+        PutInt(strData, pItem->m_rectPaper.left);
+        PutInt(strData, pItem->m_rectPaper.top);
+        PutInt(strData, pItem->m_rectPaper.right);
+        PutInt(strData, pItem->m_rectPaper.bottom);
+        PutString(strData, pItem->m_strText);
+        PutString(strData, pItem->m_strFontName);
+    }
+}
+
 // The text of a cell as the table holds it, without a copy.
 LPCTSTR CellText(const CGridCtrl& grid, int nRow, int nCol)
 {
@@ -153,19 +169,15 @@ std::string CDocumentFile::Build(const CGridCtrl& grid, const CPrintSet& printSe
             PutString(strData, pszText, (int)std::strlen(pszText));
         }
     }
-    PutInt(strData, printSet.m_nPaperWidth);
-    PutInt(strData, printSet.m_nPaperHeight);
-    PutInt(strData, printSet.GetItemCount());
-    for (int i = 0; i < printSet.GetItemCount(); i++) {
-        const CPrintItem* pItem = printSet.GetItem(i);
-        PutInt(strData, pItem->m_rectPaper.left);
-        PutInt(strData, pItem->m_rectPaper.top);
-        PutInt(strData, pItem->m_rectPaper.right);
-        PutInt(strData, pItem->m_rectPaper.bottom);
-        PutString(strData, pItem->m_strText);
-        PutString(strData, pItem->m_strFontName);
-    }
+    PutLayout(strData, printSet);
     ASSERT(strData.size() == nSize);
+    return strData;
+}
+
+std::string CDocumentFile::BuildLayout(const CPrintSet& printSet)
+{
+    std::string strData;
+    PutLayout(strData, printSet);
     return strData;
 }
 

@@ -30,6 +30,8 @@ public:
 
     // The whole file of the table and the layout, byte for byte.
     static std::string Build(const CGridCtrl& grid, const CPrintSet& printSet);
+    // The file's last part: the paper size and the items.
+    static std::string BuildLayout(const CPrintSet& printSet);
 
     // Parses the bytes of a whole file. Anything but documentRead leaves no document behind.
     ReadResult Parse(const char* pData, size_t nSize);
