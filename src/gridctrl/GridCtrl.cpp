@@ -497,6 +497,20 @@ BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR str)
     return TRUE;
 }
 
+BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR pch, int nLength)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell)
+        return FALSE;
+    pCell->SetText(pch, nLength);
+    // As SetModified (TRUE, nRow, nCol), without finding the cell again.
+    if (nRow > 0 && nCol > 0)
+        MarkModified(pCell);
+    else
+        m_bModified = TRUE;
+    return TRUE;
+}
+
 CString CGridCtrl::GetItemText(int nRow, int nCol) const
 {
     const CGridCellBase* pCell = GetCell(nRow, nCol);
@@ -600,8 +614,7 @@ void CGridCtrl::SetModified(BOOL bModified, int nRow, int nCol)
         m_bModified = bModified;
     } else if (CGridCellBase* pCell = GetCell(nRow, nCol)) {
         if (bModified) {
-            pCell->SetState(pCell->GetState() | GVIS_MODIFIED);
-            m_bModified = TRUE;
+            MarkModified(pCell);
         } else {
             pCell->SetState(pCell->GetState() & ~GVIS_MODIFIED);
         }
@@ -612,6 +625,13 @@ void CGridCtrl::SetModified(BOOL bModified, int nRow, int nCol)
             for (CGridCellBase* pCell : *pRow)
                 if (pCell)
                     pCell->SetState(pCell->GetState() & ~GVIS_MODIFIED);
+}
+
+// A record cell that changed, and with it the grid.
+void CGridCtrl::MarkModified(CGridCellBase* pCell)
+{
+    pCell->SetState(pCell->GetState() | GVIS_MODIFIED);
+    m_bModified = TRUE;
 }
 
 BOOL CGridCtrl::GetModified(int nRow, int nCol) const
