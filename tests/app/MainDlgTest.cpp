@@ -78,6 +78,25 @@ protected:
                 m_dlg.m_wndGrid.SetItemText(nRow, nCol, Gbk(pszRecords[nRow - 1][nCol - 1]));
     }
 
+    // A document of its own beside the window's: one cell filled.
+    void WriteDocument(const char* pszName, int nRow, int nCol, const CString& strText)
+    {
+        CMainDlg writer;
+        SetUpRecordTable(writer.m_wndGrid);
+        writer.m_wndGrid.SetItemText(nRow, nCol, strText);
+        writer.m_strPathName = PathOf(pszName);
+        ASSERT_TRUE(writer.SaveDocument());
+    }
+
+    // One cell of a document as a fresh window reads it.
+    CString ReadCell(const char* pszName, int nRow, int nCol) const
+    {
+        CMainDlg reader;
+        SetUpRecordTable(reader.m_wndGrid);
+        EXPECT_TRUE(reader.LoadDocument(PathOf(pszName))) << pszName;
+        return reader.m_wndGrid.GetItemText(nRow, nCol);
+    }
+
     size_t MessageCount() const { return m_boxes.Calls().size(); }
     CString LastMessage() const { return m_boxes.Calls().empty() ? CString() : m_boxes.Calls().back().strText; }
 
@@ -366,13 +385,7 @@ TEST_F(MainDlgTest, OpenReplacesTheDocumentOnlyWithADocumentThatWasRead)
 {
     // A document whose first two records are empty, with data further down (the program
     // itself refuses to save such a table).
-    {
-        CMainDlg writer;
-        SetUpRecordTable(writer.m_wndGrid);
-        writer.m_wndGrid.SetItemText(5, 2, Gbk("赵六"));
-        writer.m_strPathName = PathOf("sparse.zs");
-        ASSERT_TRUE(writer.SaveDocument());
-    }
+    WriteDocument("sparse.zs", 5, 2, Gbk("赵六"));
 
     FillTwoRecords();
     m_files.QueueAnswer(PathOf("full.zs"));
@@ -664,12 +677,7 @@ TEST_F(MainDlgTest, ModifiedWorkIsOfferedForSavingBeforeItIsThrownAway)
     EXPECT_FALSE(m_dlg.IsModified());
     EXPECT_EQ(Title(), "Veltrane [ " + PathOf("kept.zs") + " ]");
     const std::string strKept = FileBytes(PathOf("kept.zs"));
-    {
-        CMainDlg reader;
-        SetUpRecordTable(reader.m_wndGrid);
-        ASSERT_TRUE(reader.LoadDocument(PathOf("kept.zs")));
-        EXPECT_EQ(reader.m_wndGrid.GetItemText(2, 4), Gbk("二等奖"));
-    }
+    EXPECT_EQ(ReadCell("kept.zs", 2, 4), Gbk("二等奖"));
 
     // No throws the change away: the close command empties the table and the file stays.
     m_dlg.m_wndGrid.SetItemText(1, 1, Gbk("王五"));
@@ -689,27 +697,17 @@ TEST_F(MainDlgTest, ModifiedWorkIsOfferedForSavingBeforeItIsThrownAway)
 
 TEST_F(MainDlgTest, OpeningIntoAModifiedWindowAsksFirst)
 {
-    CMainDlg other;
-    SetUpRecordTable(other.m_wndGrid);
-    other.m_wndGrid.SetItemText(1, 1, Gbk("赵六"));
-    other.m_strPathName = PathOf("other.zs");
-    ASSERT_TRUE(other.SaveDocument());
+    WriteDocument("other.zs", 1, 1, Gbk("赵六"));
     FillTwoRecords();
     m_files.QueueAnswer(PathOf("mine.zs"));
     Click(IDC_SAVE_FILE);
-    const auto readBack = [&](const char* pszName) {
-        CMainDlg reader;
-        SetUpRecordTable(reader.m_wndGrid);
-        EXPECT_TRUE(reader.LoadDocument(PathOf(pszName)));
-        return reader.m_wndGrid.GetItemText(1, 1);
-    };
 
     // Yes saves the change first, then the chosen file is opened.
     m_dlg.m_wndGrid.SetItemText(1, 1, Gbk("王五"));
     m_boxes.QueueAnswer(IDYES);
     m_files.QueueAnswer(PathOf("other.zs"));
     Click(IDC_OPEN_FILE);
-    EXPECT_EQ(readBack("mine.zs"), Gbk("王五"));
+    EXPECT_EQ(ReadCell("mine.zs", 1, 1), Gbk("王五"));
     EXPECT_EQ(m_dlg.m_wndGrid.GetItemText(1, 1), Gbk("赵六"));
     EXPECT_EQ(m_dlg.m_strPathName, PathOf("other.zs"));
     EXPECT_FALSE(m_dlg.IsModified());
@@ -740,7 +738,7 @@ TEST_F(MainDlgTest, OpeningIntoAModifiedWindowAsksFirst)
     EXPECT_FALSE(m_dlg.IsModified());
     EXPECT_EQ(Title(), "Veltrane [ " + PathOf("mine.zs") + " ]");
     EXPECT_EQ(MessageCount(), 5u);   // four questions and the refused file
-    EXPECT_EQ(readBack("other.zs"), Gbk("赵六"));
+    EXPECT_EQ(ReadCell("other.zs", 1, 1), Gbk("赵六"));
 }
 
 TEST(MainApp, ProgramFolderIsThePathUpToItsLastSeparator)
