@@ -1063,13 +1063,16 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
     // keep their entry, so selecting all of a table that is all selected walks it and no
     // more. Clearing the bit edits the map, so the leavers are gathered first.
     std::vector<CCellID> leaving;
+    size_t nInRange = 0;
     for (auto it = m_SelectedCellMap.begin(); it != m_SelectedCellMap.end();) {
         const CCellID cell = it->second;
         if (!IsValid(cell)) {
             it = m_SelectedCellMap.erase(it);
             continue;
         }
-        if (!(bRangeSelected && range.InRange(cell)) && !isKept(cell.row, cell.col))
+        if (bRangeSelected && range.InRange(cell))
+            nInRange++;
+        else if (!isKept(cell.row, cell.col))
             leaving.push_back(cell);
         ++it;
     }
@@ -1089,8 +1092,11 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
         for (const auto& [key, cell] : m_PrevSelectedCellMap)
             if (IsValid(cell))
                 select(cell.row, cell.col);
-    if (bRangeSelected) {
-        m_SelectedCellMap.reserve((size_t)(nMaxRow - nMinRow + 1) * (size_t)(nMaxCol - nMinCol + 1));
+    // A range whose every cell is selected already has nothing to add.
+    const size_t nRangeCells =
+        bRangeSelected ? (size_t)(nMaxRow - nMinRow + 1) * (size_t)(nMaxCol - nMinCol + 1) : 0;
+    if (bRangeSelected && nInRange < nRangeCells) {
+        m_SelectedCellMap.reserve(nRangeCells);
         for (int row = nMinRow; row <= nMaxRow; row++)
             for (int col = nMinCol; col <= nMaxCol; col++)
                 select(row, col);
