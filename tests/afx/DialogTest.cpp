@@ -459,7 +459,9 @@ TEST(MessageBoxes, RealBoxesLabelTheirButtonsInChinese)
     const std::pair<UINT, std::vector<QString>> boxes[] = {
         {MB_YESNOCANCEL, {QString::fromUtf16(u"是"), QString::fromUtf16(u"否"), QString::fromUtf16(u"取消")}},
         {MB_OK, {QString::fromUtf16(u"确定")}}};
-    for (const auto& [nType, texts] : boxes) {
+    for (const auto& box : boxes) {
+        const UINT nType = box.first;
+        const std::vector<QString>& texts = box.second;
         for (size_t nPick = 0; nPick < texts.size(); nPick++) {
             QStringList shown;
             QTimer::singleShot(0, [&] {
