@@ -115,4 +115,6 @@
 
 // ---- Documents, saving and hardening. ----
 // Strings 270 to 299.
+// The question before a modified document is thrown away.
+#define IDP_SAVE_MODIFIED 280
 

@@ -8,6 +8,7 @@
 #include "Resource.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -66,6 +67,13 @@ int CWinApp::ExitInstance()
     return 0;
 }
 
+BOOL CWinApp::QueryEndSession()
+{
+    if (!m_pMainWnd || !m_pMainWnd->GetSafeHwnd())
+        return TRUE;
+    return (BOOL)m_pMainWnd->SendMessage(WM_QUERYENDSESSION, 0, 0);
+}
+
 HICON CWinApp::LoadIcon(UINT nIDResource) const
 {
     return AfxLoadIcon(nIDResource);
@@ -122,6 +130,14 @@ int AfxWinMain(int argc, char** argv)
     if (!pApp)
         return -1;
     pApp->SetCurrentNames();
+    // The session manager asks before the desktop session ends; the program may ask the user.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [pApp](QSessionManager& manager) {
+        if (!manager.allowsInteraction())
+            return;
+        if (!pApp->QueryEndSession())
+            manager.cancel();
+        manager.release();
+    });
     if (!pApp->InitInstance()) {
         if (pApp->m_pMainWnd && pApp->m_pMainWnd->GetSafeHwnd())
             pApp->m_pMainWnd->DestroyWindow();

@@ -20,6 +20,9 @@ public:
     virtual int Run();
     // The program's exit code.
     virtual int ExitInstance();
+    // The desktop session is ending: the main window may ask the user (WM_QUERYENDSESSION).
+    // FALSE when it asks to keep the session going.
+    BOOL QueryEndSession();
 
     // The user's settings (QSettings, one file for the program): an integer under a section
     // and an entry, CP936 names; nDefault when there is none.
