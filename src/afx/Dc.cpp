@@ -458,9 +458,10 @@ UINT CDC::GetBoundsRect(LPRECT lpRectBounds, UINT flags)
     const UINT nState = m_rectBounds.isEmpty() ? DCB_RESET : DCB_SET;
     if (lpRectBounds) {
         const QRect& r = m_rectBounds;
+        const QRect rLogical = r.translated(m_state.ptOrg.x, m_state.ptOrg.y);
         *lpRectBounds = r.isEmpty() ? CRect(0, 0, 0, 0)
-                                    : CRect(r.left() + m_state.ptOrg.x, r.top() + m_state.ptOrg.y,
-                                            r.left() + r.width() + m_state.ptOrg.x, r.top() + r.height() + m_state.ptOrg.y);
+                                    : CRect(rLogical.left(), rLogical.top(), rLogical.left() + rLogical.width(),
+                                            rLogical.top() + rLogical.height());
     }
     if (flags & DCB_RESET)
         m_rectBounds = QRect();
@@ -546,8 +547,8 @@ void CDC::WideLine(CPoint ptFrom, CPoint ptTo, const CPen& pen)
     painter.drawLine(QPoint(ptFrom.x, ptFrom.y), QPoint(ptTo.x, ptTo.y));
     painter.end();
     const int nHalf = pen.m_nWidth / 2 + 1;
-    AddBounds(QRect(QPoint(ptFrom.x, ptFrom.y), QPoint(ptTo.x, ptTo.y)).normalized().adjusted(-nHalf, -nHalf, nHalf, nHalf)
-              & DeviceClip());
+    const QRect rectLine = QRect(QPoint(ptFrom.x, ptFrom.y), QPoint(ptTo.x, ptTo.y)).normalized();
+    AddBounds(rectLine.adjusted(-nHalf, -nHalf, nHalf, nHalf) & DeviceClip());
 }
 
 // A one-pixel frame on the inside of rect: left and top in crTopLeft, then right and bottom
@@ -1055,13 +1056,19 @@ struct AreaSpans {
             const int sLast = (int)std::min<qint64>((nTo + nDest - 1) / nDest, nSrc);
             arrFirst.push_back(sFirst);
             arrStart.push_back((int)arrWeights.size());
-            for (int s = sFirst; s < sLast; ++s)
-                arrWeights.push_back((int)(std::min<qint64>((qint64)(s + 1) * nDest, nTo) - std::max<qint64>((qint64)s * nDest, nFrom)));
+            for (int s = sFirst; s < sLast; ++s) {
+                const qint64 nOverlap = std::min<qint64>((qint64)(s + 1) * nDest, nTo)
+                                      - std::max<qint64>((qint64)s * nDest, nFrom);
+                arrWeights.push_back((int)nOverlap);
+            }
         }
         arrStart.push_back((int)arrWeights.size());
     }
     int First() const { return arrFirst.empty() ? 0 : arrFirst.front(); }
-    int Last() const { return arrFirst.empty() ? 0 : arrFirst.back() + arrStart.back() - arrStart[arrStart.size() - 2]; }
+    int Last() const
+    {
+        return arrFirst.empty() ? 0 : arrFirst.back() + arrStart.back() - arrStart[arrStart.size() - 2];
+    }
     std::vector<int> arrFirst, arrStart, arrWeights;
 };
 
@@ -1080,8 +1087,9 @@ void ReduceByArea(QImage& dest, const QRect& destClip, const QImage& src, const 
     while ((srcRect.width() >> nHalvings) >= 2 * nDestWidth && (srcRect.height() >> nHalvings) >= 2 * nDestHeight)
         ++nHalvings;
     const int nSrcWidth = srcRect.width() >> nHalvings, nSrcHeight = srcRect.height() >> nHalvings;
-    const AreaSpans spansX(nSrcWidth, nDestWidth, rectVisible.left() - destRect.left(), rectVisible.right() + 1 - destRect.left());
-    const AreaSpans spansY(nSrcHeight, nDestHeight, rectVisible.top() - destRect.top(), rectVisible.bottom() + 1 - destRect.top());
+    const QRect rectPart = rectVisible.translated(-destRect.topLeft());   // within the target
+    const AreaSpans spansX(nSrcWidth, nDestWidth, rectPart.left(), rectPart.left() + rectPart.width());
+    const AreaSpans spansY(nSrcHeight, nDestHeight, rectPart.top(), rectPart.top() + rectPart.height());
     const int sx0 = spansX.First(), sy0 = spansY.First();
     const int nPartWidth = spansX.Last() - sx0, nPartHeight = spansY.Last() - sy0;
 
@@ -1102,7 +1110,8 @@ void ReduceByArea(QImage& dest, const QRect& destClip, const QImage& src, const 
             for (int y = 0; y < nHeight; ++y) {
                 const QRgb *pTop, *pBottom;
                 if (nLevel == 1) {
-                    const int xSrc = srcRect.left() + 2 * (sx0 << nShift), ySrc = srcRect.top() + 2 * ((sy0 << nShift) + y);
+                    const int xSrc = srcRect.left() + 2 * (sx0 << nShift);
+                    const int ySrc = srcRect.top() + 2 * ((sy0 << nShift) + y);
                     pTop = reinterpret_cast<const QRgb*>(src.constScanLine(ySrc)) + xSrc;
                     pBottom = reinterpret_cast<const QRgb*>(src.constScanLine(ySrc + 1)) + xSrc;
                 } else {
