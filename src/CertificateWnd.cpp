@@ -51,7 +51,8 @@ CString LoadFormat(UINT nID, const Args&... args)
 } // namespace
 
 CCertificateWnd::CCertificateWnd()
-    : m_pPrintSet(nullptr), m_pMemDC(nullptr), m_pOldBitmap(nullptr), m_dPageScale(1.0), m_bQuiet(FALSE)
+    : m_pPrintSet(nullptr), m_pMemDC(nullptr), m_pOldBitmap(nullptr), m_dPageScale(1.0), m_bQuiet(FALSE),
+      m_bBackgroundKept(FALSE), m_rectText(0, 0, 0, 0), m_rectChanged(0, 0, 0, 0)
 {
     RegisterWindowClass();
 }
@@ -122,6 +123,7 @@ BOOL CCertificateWnd::AllocatePage(int nWidth, int nHeight)
     }
     m_pOldBitmap = pDC->SelectObject(&m_bitmapPage);
     m_pMemDC = pDC.release();
+    m_bBackgroundKept = FALSE;
     return TRUE;
 }
 
@@ -185,13 +187,25 @@ void CCertificateWnd::DrawPage(BOOL bBackground)
         return;
     const CSize size = GetPageSize();
     const CRect rectPage(0, 0, size.cx, size.cy);
+    CRect rectChanged = rectPage;
     if (bBackground) {
+        // The same background as last time: only the last text needs it again.
+        const CString strPath = GetBackgroundPath();
+        if (m_bBackgroundKept && strPath == m_strBackgroundPath) {
+            rectChanged = m_rectText;
+            m_pMemDC->SetClipRect(m_rectText);
+        }
         DrawBackground(m_picture, m_pMemDC, rectPage);
+        m_pMemDC->SetClipRect(rectPage);
+        m_strBackgroundPath = strPath;
+        m_bBackgroundKept = TRUE;
     } else {
         CBrush brush(RGB(255, 255, 255));
         m_pMemDC->FillRect(&rectPage, &brush);
+        m_bBackgroundKept = FALSE;
     }
     m_pMemDC->SetBkMode(TRANSPARENT);
+    m_pMemDC->SetBoundsRect(nullptr, DCB_RESET | DCB_ENABLE);
     // Later items draw over earlier ones.
     const int nItems = std::min(m_pPrintSet->GetItemCount(), (int)m_arrItemTokens.size());
     for (int i = 0; i < nItems; i++) {
@@ -205,6 +219,31 @@ void CCertificateWnd::DrawPage(BOOL bBackground)
         m_pMemDC->SelectObject(pOldFont);
         font.DeleteObject();
     }
+    m_pMemDC->GetBoundsRect(&m_rectText, DCB_RESET);
+    m_pMemDC->SetBoundsRect(nullptr, DCB_DISABLE);
+    m_rectChanged.UnionRect(&m_rectChanged, &rectChanged);
+    m_rectChanged.UnionRect(&m_rectChanged, &m_rectText);
+}
+
+void CCertificateWnd::InvalidatePageChanges()
+{
+    const CSize size = GetPageSize();
+    CRect rectClient;
+    GetClientRect(&rectClient);
+    if (m_rectChanged.IsRectEmpty() || size.cx <= 0 || size.cy <= 0)
+        return;
+    // Outwards, and a little more: the reduction halves the page first, and a halving drops
+    // an odd last row or column, which moves its grid by up to a pixel.
+    const auto Map = [](LONG n, LONG nPage, LONG nClient, bool bUp) {
+        const long long nScaled = (long long)n * nClient;
+        return (LONG)((bUp ? nScaled + nPage - 1 : nScaled) / nPage) + (bUp ? 3 : -3);
+    };
+    const CRect rect(Map(m_rectChanged.left, size.cx, rectClient.Width(), false),
+                     Map(m_rectChanged.top, size.cy, rectClient.Height(), false),
+                     Map(m_rectChanged.right, size.cx, rectClient.Width(), true),
+                     Map(m_rectChanged.bottom, size.cy, rectClient.Height(), true));
+    m_rectChanged.SetRectEmpty();
+    InvalidateRect(&rect, TRUE);
 }
 
 void CCertificateWnd::ReleaseResources()
@@ -219,6 +258,9 @@ void CCertificateWnd::ReleaseResources()
     }
     m_bitmapPage = CBitmap();
     m_dPageScale = 1.0;
+    m_bBackgroundKept = FALSE;
+    m_rectText.SetRectEmpty();
+    m_rectChanged.SetRectEmpty();
 }
 
 // ---- Records ----
@@ -454,7 +496,7 @@ void CCertificateWnd::RestoreScreenPage()
 {
     DrawPage(TRUE);
     if (GetSafeHwnd())
-        Invalidate(TRUE);
+        InvalidatePageChanges();
 }
 
 BOOL CCertificateWnd::PrintCurrent()
@@ -490,6 +532,8 @@ void CCertificateWnd::DrawTestPage()
     const CSize size = GetPageSize();
     const CRect rectPage(0, 0, size.cx, size.cy);
     m_pMemDC->FillSolidRect(&rectPage, RGB(255, 255, 255));
+    m_bBackgroundKept = FALSE;
+    m_rectChanged = rectPage;
     m_pMemDC->SetBkMode(TRANSPARENT);
     CPen pen(PS_SOLID, 2, RGB(0, 0, 0));   // 0.2 mm: fine, and still seen on any printer
     CPen* pOldPen = m_pMemDC->SelectObject(&pen);

@@ -106,9 +106,19 @@ private:
     BOOL AllocatePage(int nWidth, int nHeight);
     void ReportPage(UINT nIDPrompt);
     CRect PaperToPage(const CRect& rectPaper) const;
+    // Invalidates the client area that shows the page's changes since the last call.
+    void InvalidatePageChanges();
 
     CBitmap m_bitmapPage;
     CBitmap* m_pOldBitmap;
     double m_dPageScale;
-    BOOL m_bQuiet;   // reports nothing to the user (printing from the command line)
+    BOOL m_bQuiet;
+    // Stepping through records redraws only what the last record's text covered: the page
+    // keeps the background (drawn from m_strBackgroundPath, "" for the built-in picture)
+    // everywhere outside m_rectText while m_bBackgroundKept.
+    BOOL m_bBackgroundKept;
+    CString m_strBackgroundPath;
+    CRect m_rectText;
+    CRect m_rectChanged;   // page pixels changed since the screen was last told
+   // reports nothing to the user (printing from the command line)
 };

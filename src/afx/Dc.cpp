@@ -426,10 +426,46 @@ void CDC::FillDevice(const QRect& rect, COLORREF cr)
     QRect r = rect.intersected(DeviceClip());
     if (r.isEmpty())
         return;
+    AddBounds(r);
     const QRgb px = ToPixel(cr);
     const Rows rows(*m_pTarget);
     for (int y = r.top(); y <= r.bottom(); ++y)
         std::fill_n(rows[y] + r.left(), r.width(), px);
+}
+
+void CDC::AddBounds(const QRect& rect)
+{
+    if (m_bBounds)
+        m_rectBounds |= rect;
+}
+
+UINT CDC::SetBoundsRect(LPCRECT lpRectBounds, UINT flags)
+{
+    const UINT nOld = (m_bBounds ? DCB_ENABLE : DCB_DISABLE) | (m_rectBounds.isEmpty() ? DCB_RESET : DCB_SET);
+    if (flags & DCB_RESET)
+        m_rectBounds = QRect();
+    if ((flags & DCB_ACCUMULATE) && lpRectBounds)
+        m_rectBounds |= ToDevice(lpRectBounds->left, lpRectBounds->top, lpRectBounds->right, lpRectBounds->bottom);
+    if (flags & DCB_ENABLE)
+        m_bBounds = TRUE;
+    else if (flags & DCB_DISABLE)
+        m_bBounds = FALSE;
+    return nOld;
+}
+
+UINT CDC::GetBoundsRect(LPRECT lpRectBounds, UINT flags)
+{
+    const UINT nState = m_rectBounds.isEmpty() ? DCB_RESET : DCB_SET;
+    if (lpRectBounds) {
+        const QRect& r = m_rectBounds;
+        const QRect rLogical = r.translated(m_state.ptOrg.x, m_state.ptOrg.y);
+        *lpRectBounds = r.isEmpty() ? CRect(0, 0, 0, 0)
+                                    : CRect(rLogical.left(), rLogical.top(), rLogical.left() + rLogical.width(),
+                                            rLogical.top() + rLogical.height());
+    }
+    if (flags & DCB_RESET)
+        m_rectBounds = QRect();
+    return nState;
 }
 
 void CDC::InvertDevice(const QRect& rect)
@@ -437,6 +473,7 @@ void CDC::InvertDevice(const QRect& rect)
     QRect r = rect.intersected(DeviceClip());
     if (r.isEmpty())
         return;
+    AddBounds(r);
     const Rows rows(*m_pTarget);
     for (int y = r.top(); y <= r.bottom(); ++y) {
         QRgb* p = rows[y] + r.left();
@@ -478,6 +515,7 @@ void CDC::ThinLine(CPoint ptFrom, CPoint ptTo, COLORREF cr, bool bInvert)
     const QRect bounds = QRect(QPoint(ptFrom.x, ptFrom.y), QPoint(ptTo.x, ptTo.y)).normalized();
     if (!bounds.intersects(clip))
         return;
+    AddBounds(bounds & clip);
     const QRgb px = ToPixel(cr);
     int x = ptFrom.x, y = ptFrom.y;
     const int dx = std::abs(ptTo.x - x), sx = x < ptTo.x ? 1 : -1;
@@ -508,6 +546,9 @@ void CDC::WideLine(CPoint ptFrom, CPoint ptTo, const CPen& pen)
         painter.setCompositionMode(QPainter::RasterOp_NotDestination);
     painter.drawLine(QPoint(ptFrom.x, ptFrom.y), QPoint(ptTo.x, ptTo.y));
     painter.end();
+    const int nHalf = pen.m_nWidth / 2 + 1;
+    const QRect rectLine = QRect(QPoint(ptFrom.x, ptFrom.y), QPoint(ptTo.x, ptTo.y)).normalized();
+    AddBounds(rectLine.adjusted(-nHalf, -nHalf, nHalf, nHalf) & DeviceClip());
 }
 
 // A one-pixel frame on the inside of rect: left and top in crTopLeft, then right and bottom
@@ -540,6 +581,7 @@ COLORREF CDC::SetPixel(int x, int y, COLORREF cr)
     const QPoint pt(x - m_state.ptOrg.x, y - m_state.ptOrg.y);
     if (!DeviceClip().contains(pt))
         return CLR_INVALID;
+    AddBounds(QRect(pt, QSize(1, 1)));
     const Rows rows(*m_pTarget);
     rows[pt.y()][pt.x()] = ToPixel(cr);
     return cr;
@@ -683,6 +725,8 @@ BOOL CDC::Rectangle(int x1, int y1, int x2, int y2)
             painter.setCompositionMode(QPainter::RasterOp_NotDestination);
         const QRect outline = ToDevice(rect.left, rect.top, rect.right, rect.bottom);
         painter.drawRect(outline.adjusted(0, 0, -1, -1));
+        const int nHalf = pen.m_nWidth / 2 + 1;
+        AddBounds(outline.adjusted(-nHalf, -nHalf, nHalf, nHalf) & DeviceClip());
         return TRUE;
     }
     const QRect outline = ToDevice(rect.left, rect.top, rect.right, rect.bottom);
@@ -802,9 +846,13 @@ void CDC::DrawTextLines(const CTextCache::FontInfo& font, const std::vector<Text
     painter.setPen(QColor(ToPixel(m_state.crText)));
     // Large text is copied from its picture drawn once, unless it has to be clipped.
     const bool bRendered = !bNeedClip && CTextCache::IsDrawnAsOutlines(font);
+    const int nInk = CTextCache::InkMargin(font);
+    const QRect rectInkClip = bNeedClip ? rectClip : m_pTarget->rect();
     for (const TextLine& line : lines) {
         if (line.text.isEmpty())
             continue;
+        AddBounds(QRect(line.ptTopLeft, QSize(line.nWidth, font.nHeight)).adjusted(-nInk, -nInk, nInk, nInk)
+                  & rectInkClip);
         if (bRendered) {
             QPoint ptOffset;
             const QImage& image = CTextCache::Rendered(font, line.text, ToPixel(m_state.crText), ptOffset);
@@ -939,8 +987,8 @@ BOOL CDC::GetTextMetrics(TEXTMETRIC* lpMetrics) const
 namespace {
 
 // Copies srcRect of src to dest with its top-left at ptDest, within destClip; src and dest may
-// be the same image.
-void CopyPixels(QImage& dest, const QRect& destClip, const QImage& src, QRect srcRect, QPoint ptDest)
+// be the same image. Returns the part of dest written.
+QRect CopyPixels(QImage& dest, const QRect& destClip, const QImage& src, QRect srcRect, QPoint ptDest)
 {
     // Keep only what lies in the source and lands in the clip.
     const QRect srcOk = srcRect.intersected(src.rect());
@@ -948,7 +996,7 @@ void CopyPixels(QImage& dest, const QRect& destClip, const QImage& src, QRect sr
     srcRect = srcOk;
     QRect destRect = QRect(ptDest, srcRect.size()).intersected(destClip);
     if (destRect.isEmpty())
-        return;
+        return QRect();
     srcRect = QRect(srcRect.topLeft() + (destRect.topLeft() - ptDest), destRect.size());
     const size_t nBytes = (size_t)destRect.width() * sizeof(QRgb);
     const bool bUpward = &dest == &src && destRect.top() > srcRect.top();
@@ -958,6 +1006,20 @@ void CopyPixels(QImage& dest, const QRect& destClip, const QImage& src, QRect sr
         QRgb* pDest = rows[destRect.top() + row] + destRect.left();
         const QRgb* pSrc = reinterpret_cast<const QRgb*>(src.constScanLine(srcRect.top() + row)) + srcRect.left();
         std::memmove(pDest, pSrc, nBytes);
+    }
+    return destRect;
+}
+
+// One row of a halving: each pixel the average of a 2 x 2 block of the rows pTop and pBottom.
+void HalveRow(const QRgb* __restrict pTop, const QRgb* __restrict pBottom, QRgb* __restrict pDest, int nWidth)
+{
+    for (int x = 0; x < nWidth; ++x) {
+        const QRgb p0 = pTop[2 * x], p1 = pTop[2 * x + 1], p2 = pBottom[2 * x], p3 = pBottom[2 * x + 1];
+        // Red and blue, then green, summed in lanes that cannot overflow into each other.
+        const QRgb rb = (((p0 & 0xFF00FF) + (p1 & 0xFF00FF) + (p2 & 0xFF00FF) + (p3 & 0xFF00FF) + 0x020002) >> 2)
+                        & 0xFF00FF;
+        const QRgb g = (((p0 & 0xFF00) + (p1 & 0xFF00) + (p2 & 0xFF00) + (p3 & 0xFF00) + 0x200) >> 2) & 0xFF00;
+        pDest[x] = 0xFF000000 | rb | g;
     }
 }
 
@@ -973,24 +1035,130 @@ QImage HalveForReduction(QImage image, int nWidth, int nHeight)
         QImage half(image.width() / 2, image.height() / 2, QImage::Format_RGB32);
         if (half.isNull())
             break;
-        const int nHalfWidth = half.width(), nHalfHeight = half.height();
-        for (int y = 0; y < nHalfHeight; ++y) {
-            const QRgb* __restrict pTop = reinterpret_cast<const QRgb*>(image.constScanLine(2 * y));
-            const QRgb* __restrict pBottom = reinterpret_cast<const QRgb*>(image.constScanLine(2 * y + 1));
-            QRgb* __restrict pDest = reinterpret_cast<QRgb*>(half.scanLine(y));
-            for (int x = 0; x < nHalfWidth; ++x) {
-                const QRgb p0 = pTop[2 * x], p1 = pTop[2 * x + 1], p2 = pBottom[2 * x], p3 = pBottom[2 * x + 1];
-                // Red and blue, then green, summed in lanes that cannot overflow into each other.
-                const QRgb rb = (((p0 & 0xFF00FF) + (p1 & 0xFF00FF) + (p2 & 0xFF00FF) + (p3 & 0xFF00FF)
-                                  + 0x020002) >> 2) & 0xFF00FF;
-                const QRgb g = (((p0 & 0xFF00) + (p1 & 0xFF00) + (p2 & 0xFF00) + (p3 & 0xFF00) + 0x200) >> 2)
-                               & 0xFF00;
-                pDest[x] = 0xFF000000 | rb | g;
-            }
-        }
+        for (int y = 0; y < half.height(); ++y)
+            HalveRow(reinterpret_cast<const QRgb*>(image.constScanLine(2 * y)),
+                     reinterpret_cast<const QRgb*>(image.constScanLine(2 * y + 1)),
+                     reinterpret_cast<QRgb*>(half.scanLine(y)), half.width());
         image = std::move(half);
     }
     return image;
+}
+
+// Which source pixels make target pixel d when nSrc pixels are reduced to nDest: those
+// overlapping [d * nSrc, (d + 1) * nSrc) where source pixel s spans [s * nDest, (s + 1) * nDest).
+// The weights are the overlaps; they add up to nSrc for every target pixel.
+struct AreaSpans {
+    AreaSpans(int nSrc, int nDest, int dFirst, int dLast)
+    {
+        for (int d = dFirst; d < dLast; ++d) {
+            const qint64 nFrom = (qint64)d * nSrc, nTo = nFrom + nSrc;
+            const int sFirst = (int)(nFrom / nDest);
+            const int sLast = (int)std::min<qint64>((nTo + nDest - 1) / nDest, nSrc);
+            arrFirst.push_back(sFirst);
+            arrStart.push_back((int)arrWeights.size());
+            for (int s = sFirst; s < sLast; ++s) {
+                const qint64 nOverlap = std::min<qint64>((qint64)(s + 1) * nDest, nTo)
+                                      - std::max<qint64>((qint64)s * nDest, nFrom);
+                arrWeights.push_back((int)nOverlap);
+            }
+        }
+        arrStart.push_back((int)arrWeights.size());
+    }
+    int First() const { return arrFirst.empty() ? 0 : arrFirst.front(); }
+    int Last() const
+    {
+        return arrFirst.empty() ? 0 : arrFirst.back() + arrStart.back() - arrStart[arrStart.size() - 2];
+    }
+    std::vector<int> arrFirst, arrStart, arrWeights;
+};
+
+// Reduces srcRect of src to destRect of dest (device coordinates; no larger in either
+// direction), computing only the target pixels within destClip. The source is first halved
+// as HalveForReduction does, then every target pixel is the mean of the halved pixels under
+// it, weighted by how much of each it covers. Each pixel depends on nothing but the two
+// rectangles, so a part painted alone matches the same part of the whole.
+void ReduceByArea(QImage& dest, const QRect& destClip, const QImage& src, const QRect& srcRect, const QRect& destRect)
+{
+    const QRect rectVisible = destRect & destClip;
+    if (rectVisible.isEmpty())
+        return;
+    const int nDestWidth = destRect.width(), nDestHeight = destRect.height();
+    int nHalvings = 0;
+    while ((srcRect.width() >> nHalvings) >= 2 * nDestWidth && (srcRect.height() >> nHalvings) >= 2 * nDestHeight)
+        ++nHalvings;
+    const int nSrcWidth = srcRect.width() >> nHalvings, nSrcHeight = srcRect.height() >> nHalvings;
+    const QRect rectPart = rectVisible.translated(-destRect.topLeft());   // within the target
+    const AreaSpans spansX(nSrcWidth, nDestWidth, rectPart.left(), rectPart.left() + rectPart.width());
+    const AreaSpans spansY(nSrcHeight, nDestHeight, rectPart.top(), rectPart.top() + rectPart.height());
+    const int sx0 = spansX.First(), sy0 = spansY.First();
+    const int nPartWidth = spansX.Last() - sx0, nPartHeight = spansY.Last() - sy0;
+
+    // The halved source under the visible part, row by row, nPartWidth pixels a row. The
+    // buffers stay for the next call (drawing is single-threaded): a page reduced to a window
+    // at every step would otherwise fault in megabytes of fresh memory each time.
+    static std::vector<QRgb> arrPart, arrHalf;
+    const QRgb* pPart = nullptr;
+    qsizetype nPartStride = 0;
+    if (nHalvings == 0) {
+        pPart = reinterpret_cast<const QRgb*>(src.constScanLine(srcRect.top() + sy0)) + srcRect.left() + sx0;
+        nPartStride = src.bytesPerLine() / (qsizetype)sizeof(QRgb);
+    } else {
+        for (int nLevel = 1; nLevel <= nHalvings; ++nLevel) {
+            const int nShift = nHalvings - nLevel;
+            const int nWidth = nPartWidth << nShift, nHeight = nPartHeight << nShift;
+            arrHalf.resize((size_t)nWidth * nHeight);
+            for (int y = 0; y < nHeight; ++y) {
+                const QRgb *pTop, *pBottom;
+                if (nLevel == 1) {
+                    const int xSrc = srcRect.left() + 2 * (sx0 << nShift);
+                    const int ySrc = srcRect.top() + 2 * ((sy0 << nShift) + y);
+                    pTop = reinterpret_cast<const QRgb*>(src.constScanLine(ySrc)) + xSrc;
+                    pBottom = reinterpret_cast<const QRgb*>(src.constScanLine(ySrc + 1)) + xSrc;
+                } else {
+                    pTop = arrPart.data() + (size_t)(2 * y) * (2 * nWidth);
+                    pBottom = pTop + 2 * nWidth;
+                }
+                HalveRow(pTop, pBottom, arrHalf.data() + (size_t)y * nWidth, nWidth);
+            }
+            std::swap(arrPart, arrHalf);
+        }
+        pPart = arrPart.data();
+        nPartStride = nPartWidth;
+    }
+
+    // Down, then across: each target row's source rows summed per column, red and blue in the
+    // two halves of one word (a sum stays below 255 * nSrcHeight), then the columns summed.
+    static std::vector<quint64> arrRedBlue;
+    static std::vector<quint32> arrGreen;
+    arrRedBlue.resize((size_t)nPartWidth);
+    arrGreen.resize((size_t)nPartWidth);
+    const double dScale = 1.0 / ((double)nSrcWidth * nSrcHeight);
+    const Rows rows(dest);
+    for (int e = 0; e < rectVisible.height(); ++e) {
+        std::fill(arrRedBlue.begin(), arrRedBlue.end(), 0);
+        std::fill(arrGreen.begin(), arrGreen.end(), 0);
+        for (int i = spansY.arrStart[e]; i < spansY.arrStart[e + 1]; ++i) {
+            const quint32 w = (quint32)spansY.arrWeights[i];
+            const QRgb* pRow = pPart + (spansY.arrFirst[e] - sy0 + i - spansY.arrStart[e]) * nPartStride;
+            for (int x = 0; x < nPartWidth; ++x) {
+                arrRedBlue[x] += w * ((((quint64)pRow[x] & 0xFF0000) << 16) | (pRow[x] & 0xFF));
+                arrGreen[x] += w * ((pRow[x] >> 8) & 0xFF);
+            }
+        }
+        QRgb* pDest = rows[rectVisible.top() + e] + rectVisible.left();
+        for (int d = 0; d < rectVisible.width(); ++d) {
+            quint64 r = 0, g = 0, b = 0;
+            const int x0 = spansX.arrFirst[d] - sx0;
+            for (int i = spansX.arrStart[d]; i < spansX.arrStart[d + 1]; ++i) {
+                const quint64 w = (quint64)spansX.arrWeights[i];
+                const quint64 rb = arrRedBlue[x0 + i - spansX.arrStart[d]];
+                r += w * (rb >> 32);
+                g += w * arrGreen[x0 + i - spansX.arrStart[d]];
+                b += w * (rb & 0xFFFFFFFF);
+            }
+            pDest[d] = qRgb((int)(r * dScale + 0.5), (int)(g * dScale + 0.5), (int)(b * dScale + 0.5));
+        }
+    }
 }
 
 } // namespace
@@ -1007,10 +1175,10 @@ BOOL CDC::BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, i
     const QImage& src = *pSrcDC->m_pTarget;
     const QPoint ptDest(x - m_state.ptOrg.x, y - m_state.ptOrg.y);
     if (src.depth() == 32) {
-        CopyPixels(*m_pTarget, DeviceClip(), src, srcRect, ptDest);
+        AddBounds(CopyPixels(*m_pTarget, DeviceClip(), src, srcRect, ptDest));
     } else {
         const QImage converted = src.convertToFormat(QImage::Format_RGB32);
-        CopyPixels(*m_pTarget, DeviceClip(), converted, srcRect, ptDest);
+        AddBounds(CopyPixels(*m_pTarget, DeviceClip(), converted, srcRect, ptDest));
     }
     return TRUE;
 }
@@ -1034,6 +1202,15 @@ BOOL CDC::StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSr
     rectDest.NormalizeRect();
 
     const QImage& src = *pSrcDC->m_pTarget;
+    const QRect rectTarget(rectDest.left - m_state.ptOrg.x, rectDest.top - m_state.ptOrg.y, rectDest.Width(),
+                           rectDest.Height());
+    if (m_state.nStretchMode == HALFTONE && !bMirrorX && !bMirrorY && rectDest.Width() <= rectSrc.Width()
+        && rectDest.Height() <= rectSrc.Height() && src.format() == QImage::Format_RGB32
+        && src.rect().contains(ToQRect(rectSrc))) {
+        ReduceByArea(*m_pTarget, DeviceClip(), src, ToQRect(rectSrc), rectTarget);
+        AddBounds(rectTarget & DeviceClip());
+        return TRUE;
+    }
     QImage part = ToQRect(rectSrc) == src.rect() ? src : src.copy(ToQRect(rectSrc));
     if (bMirrorX || bMirrorY)
         part = part.mirrored(bMirrorX, bMirrorY);
@@ -1044,7 +1221,7 @@ BOOL CDC::StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSr
     QImage scaled = part.scaled(rectDest.Width(), rectDest.Height(), Qt::IgnoreAspectRatio, mode);
     if (scaled.format() != QImage::Format_RGB32)
         scaled.convertTo(QImage::Format_RGB32);
-    CopyPixels(*m_pTarget, DeviceClip(), scaled, scaled.rect(),
-               QPoint(rectDest.left - m_state.ptOrg.x, rectDest.top - m_state.ptOrg.y));
+    CopyPixels(*m_pTarget, DeviceClip(), scaled, scaled.rect(), rectTarget.topLeft());
+    AddBounds(rectTarget & DeviceClip());
     return TRUE;
 }

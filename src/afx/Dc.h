@@ -49,6 +49,14 @@ class CWnd;
 #define BLACKNESS 0x00000042
 #define WHITENESS 0x00FF0062
 #endif
+// Bounds accumulation (SetBoundsRect, GetBoundsRect).
+#ifndef DCB_RESET
+#define DCB_RESET 0x0001
+#define DCB_ACCUMULATE 0x0002
+#define DCB_SET (DCB_RESET | DCB_ACCUMULATE)
+#define DCB_ENABLE 0x0004
+#define DCB_DISABLE 0x0008
+#endif
 #ifndef CLR_INVALID
 #define CLR_INVALID 0xFFFFFFFF
 #endif
@@ -138,6 +146,13 @@ public:
     // SRCCOPY only; the stretch mode decides between averaging (HALFTONE) and dropping pixels.
     virtual BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc,
                             int ySrc, int nSrcWidth, int nSrcHeight, DWORD dwRop);
+    // While enabled (DCB_ENABLE), the DC collects the bounding rectangle of every pixel it
+    // draws, clipped. DCB_RESET empties it, DCB_ACCUMULATE adds lpRectBounds (logical).
+    // Both return the state before: DCB_ENABLE or DCB_DISABLE, with DCB_SET when the
+    // rectangle held something, else DCB_RESET.
+    UINT SetBoundsRect(LPCRECT lpRectBounds, UINT flags);
+    // The rectangle collected, in logical coordinates; DCB_RESET empties it afterwards.
+    UINT GetBoundsRect(LPRECT lpRectBounds, UINT flags);
     // HORZRES, VERTRES, BITSPIXEL, PLANES, LOGPIXELSX, LOGPIXELSY.
     virtual int GetDeviceCaps(int nIndex) const;
 
@@ -172,6 +187,7 @@ private:
     void ResetState();
     QRect ToDevice(int l, int t, int r, int b) const;
     QRect DeviceClip() const;
+    void AddBounds(const QRect& rect);   // device coordinates, already clipped
     void FillDevice(const QRect& rect, COLORREF cr);
     void InvertDevice(const QRect& rect);
     void HorzLine(int x1, int x2, int y, COLORREF cr, bool bInvert);   // device, x2 excluded
@@ -193,6 +209,8 @@ private:
     CBitmap* m_pBitmap = nullptr;   // selected bitmap of a memory DC
     State m_state;
     std::vector<State> m_saved;
+    BOOL m_bBounds = FALSE;
+    QRect m_rectBounds;             // device coordinates
 };
 
 // The DC of a window's client area outside painting (GetDC). Drawing goes to the window's

@@ -135,10 +135,15 @@ bool CTextCache::IsDrawnAsOutlines(const FontInfo& font)
     return font.nEmPixels > 48;
 }
 
+// Glyphs may reach past their cell: a margin of a quarter of the line on every side.
+int CTextCache::InkMargin(const FontInfo& font)
+{
+    return std::max(2, font.nHeight / 4);
+}
+
 const QImage& CTextCache::Rendered(const FontInfo& font, const QString& text, QRgb rgb, QPoint& ptOffset)
 {
-    // Glyphs may reach past their cell: a margin of a quarter of the line on every side.
-    const int nMargin = std::max(2, font.nHeight / 4);
+    const int nMargin = InkMargin(font);
     ptOffset = QPoint(-nMargin, -nMargin);
     TextEntry* pEntry = &Entry(font, text, -1);
     if (!pEntry->rendered.isNull() && pEntry->rgbRendered == rgb)

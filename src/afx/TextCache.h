@@ -37,6 +37,8 @@ public:
     // Whether the raster engine draws this font's glyphs as outlines, afresh at every call,
     // rather than from its glyph cache: fonts much taller than screen text are.
     static bool IsDrawnAsOutlines(const FontInfo& font);
+    // How far a glyph may reach past its text cell on any side: what the images below keep.
+    static int InkMargin(const FontInfo& font);
     // The text drawn in colour rgb on a transparent image, kept for the next call; its top-left
     // lies at ptOffset from the text's top-left. For outline fonts, whose glyphs the engine
     // does not keep: a certificate draws the same characters at 70 to 100 pixels on every page.

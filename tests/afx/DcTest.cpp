@@ -568,3 +568,77 @@ TEST(DcLargeTextTest, KeptPicturesMatchDirectDrawingInEachColour)
 }
 
 } // namespace
+
+// A window repainted in parts after each change must show what a repaint of the whole would:
+// a reduction clipped to any rectangle gives exactly the pixels of the whole reduction there,
+// at odd sizes and ratios too, and a plain colour comes through unchanged.
+TEST(DcStretchTest, HalftoneReductionClippedMatchesTheWhole)
+{
+    struct Case { int cxSrc, cySrc, cx, cy; };
+    for (const Case& c : {Case {700, 490, 200, 140}, Case {701, 493, 173, 97}, Case {300, 200, 251, 199}}) {
+        CBitmap source, whole, part;
+        ASSERT_TRUE(source.CreateBitmap(c.cxSrc, c.cySrc));
+        ASSERT_TRUE(whole.CreateBitmap(c.cx, c.cy));
+        ASSERT_TRUE(part.CreateBitmap(c.cx, c.cy));
+        CDC srcDC, wholeDC, partDC;
+        srcDC.CreateCompatibleDC(nullptr);
+        wholeDC.CreateCompatibleDC(nullptr);
+        partDC.CreateCompatibleDC(nullptr);
+        srcDC.SelectObject(&source);
+        wholeDC.SelectObject(&whole);
+        partDC.SelectObject(&part);
+        for (int y = 0; y < c.cySrc; ++y)
+            for (int x = 0; x < c.cxSrc; ++x)
+                srcDC.SetPixel(x, y, RGB((x * 7 + y * 3) % 256, (x * y) % 251, (x ^ y) & 0xFF));
+        wholeDC.SetStretchBltMode(HALFTONE);
+        partDC.SetStretchBltMode(HALFTONE);
+        wholeDC.StretchBlt(0, 0, c.cx, c.cy, &srcDC, 0, 0, c.cxSrc, c.cySrc, SRCCOPY);
+
+        const CRect rectClip(37, 11, 91, 77);
+        partDC.FillSolidRect(0, 0, c.cx, c.cy, kBlue);
+        partDC.SetClipRect(rectClip);
+        partDC.StretchBlt(0, 0, c.cx, c.cy, &srcDC, 0, 0, c.cxSrc, c.cySrc, SRCCOPY);
+        int nWrong = 0;
+        for (int y = 0; y < c.cy; ++y)
+            for (int x = 0; x < c.cx; ++x) {
+                const QRgb px = part.Image().pixel(x, y);
+                const bool bInside = rectClip.PtInRect(CPoint(x, y));
+                nWrong += bInside ? px != whole.Image().pixel(x, y) : px != qRgb(0, 0, 255);
+            }
+        EXPECT_EQ(nWrong, 0) << c.cxSrc << " x " << c.cySrc << " to " << c.cx << " x " << c.cy;
+
+        srcDC.FillSolidRect(0, 0, c.cxSrc, c.cySrc, RGB(10, 200, 77));
+        wholeDC.StretchBlt(0, 0, c.cx, c.cy, &srcDC, 0, 0, c.cxSrc, c.cySrc, SRCCOPY);
+        const QImage& image = whole.Image();
+        EXPECT_EQ(image.pixel(0, 0), qRgb(10, 200, 77));
+        EXPECT_EQ(image.pixel(c.cx - 1, c.cy - 1), qRgb(10, 200, 77));
+        EXPECT_EQ(image.pixel(c.cx / 2, c.cy / 3), qRgb(10, 200, 77));
+    }
+}
+
+// The bounds a DC collects cover every pixel it drew while enabled, and nothing else.
+TEST_F(DcTest, BoundsCoverWhatWasDrawn)
+{
+    EXPECT_EQ(m_dc.SetBoundsRect(nullptr, DCB_RESET | DCB_ENABLE), (UINT)(DCB_DISABLE | DCB_RESET));
+    CRect rect;
+    EXPECT_EQ(m_dc.GetBoundsRect(&rect, 0), (UINT)DCB_RESET);
+    m_dc.SelectObject(&m_font);
+    m_dc.SetBkMode(TRANSPARENT);
+    m_dc.TextOut(50, 60, "Wg");
+    m_dc.SetPixel(200, 20, kBlack);
+    EXPECT_EQ(m_dc.GetBoundsRect(&rect, DCB_RESET), (UINT)DCB_SET);
+    const CRect rectInk = Ink();
+    EXPECT_TRUE(rectInk.left >= rect.left && rectInk.top >= rect.top && rectInk.right <= rect.right
+                && rectInk.bottom <= rect.bottom);
+    EXPECT_EQ(rect.right, 201);
+    EXPECT_EQ(rect.top, 20);
+    EXPECT_LT(rect.left, 50);
+    EXPECT_GT(rect.left, 40);
+
+    // Reset: empty again. Disabled: drawing adds nothing.
+    EXPECT_EQ(m_dc.GetBoundsRect(&rect, 0), (UINT)DCB_RESET);
+    EXPECT_EQ(m_dc.SetBoundsRect(nullptr, DCB_DISABLE), (UINT)(DCB_ENABLE | DCB_RESET));
+    m_dc.FillSolidRect(0, 0, 10, 10, kRed);
+    EXPECT_EQ(m_dc.GetBoundsRect(&rect, 0), (UINT)DCB_RESET);
+    EXPECT_TRUE(rect.IsRectEmpty());
+}

@@ -9,6 +9,7 @@
 #include "Testing.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -224,4 +225,43 @@ TEST_F(CertificateWndTest, PaperTooLargeForAPageIsDrawnScaledAndReportedOnce)
     m_wnd.ShowNext();
     QCoreApplication::processEvents();
     EXPECT_EQ(boxes.Calls().size(), 1u);
+}
+
+// Stepping redraws only where the last record's text lay; the page must still come out as a
+// page drawn afresh, with no trace of a longer text before it, and a background picture that
+// appears or goes between two steps is drawn over the whole page.
+TEST_F(CertificateWndTest, SteppedPageMatchesAPageDrawnAfresh)
+{
+    SetField(1, 'A', "一个很长很长的名字，长到换行还要再写一行");
+    SetField(2, 'A', "乙");
+    AddItem(CRect(100, 300, 1200, 400), "{A}同学");
+    AddItem(CRect(1500, 1400, 2100, 1460), "二〇二六年");
+    ASSERT_TRUE(m_wnd.CreatePage());
+    const auto Afresh = [this] {
+        m_wnd.DrawPage(FALSE);
+        m_wnd.DrawPage(TRUE);
+        return Page().copy();
+    };
+    m_wnd.ShowNext();
+    QImage stepped = Page().copy();
+    EXPECT_TRUE(stepped == Afresh());
+    m_wnd.ShowPrevious();
+    stepped = Page().copy();
+    EXPECT_TRUE(stepped == Afresh());
+
+    // A picture in the program's folder from now on: blue all over.
+    QImage picture(600, 400, QImage::Format_RGB32);
+    picture.fill(qRgb(0, 0, 255));
+    ASSERT_TRUE(picture.save(m_dir.filePath("back.jpg"), "JPG"));
+    m_wnd.ShowNext();
+    stepped = Page().copy();
+    EXPECT_LT(qRed(stepped.pixel(5, 5)), 30);
+    EXPECT_GT(qBlue(stepped.pixel(2440, 1750)), 220);
+    EXPECT_TRUE(stepped == Afresh());
+    // And gone again: the built-in picture, which is not blue.
+    ASSERT_TRUE(QFile::remove(m_dir.filePath("back.jpg")));
+    m_wnd.ShowPrevious();
+    stepped = Page().copy();
+    EXPECT_FALSE(qBlue(stepped.pixel(5, 5)) > 200 && qRed(stepped.pixel(5, 5)) < 50);
+    EXPECT_TRUE(stepped == Afresh());
 }

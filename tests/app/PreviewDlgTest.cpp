@@ -173,3 +173,26 @@ TEST_F(PreviewDlgTest, CloseButtonAndCloseBoxReleaseThePage)
         EXPECT_TRUE(answerer.Calls()[0].bEndedByAnswer);
     }
 }
+
+// A step repaints only the part of the control that changed; what it shows must be what a
+// repaint of the whole control shows.
+TEST_F(PreviewDlgTest, SteppingRepaintsAsAWholeRepaintWould)
+{
+    m_dlg.m_wndGrid.SetItemText(2, 1, Gbk("一个很长很长很长的名字"));
+    m_dlg.m_wndGrid.SetFocusCell(2, 1);
+    OpenPreview([&](CPreviewDlg& dlg) {
+        CCertificateWnd& wnd = dlg.m_wndCertificate;
+        wnd.UpdateWindow();
+        for (UINT nID : {IDC_NEXT, IDC_PREVIOUS, IDC_PREVIOUS}) {
+            const QImage before = wnd.GetBackingImage().copy();
+            QTest::mouseClick(Button(dlg, nID), Qt::LeftButton);
+            wnd.UpdateWindow();
+            const QImage stepped = wnd.GetBackingImage().copy();
+            EXPECT_FALSE(stepped == before) << nID;
+            wnd.Invalidate(TRUE);
+            wnd.UpdateWindow();
+            EXPECT_TRUE(stepped == wnd.GetBackingImage()) << m_dlg.m_nCurRecord;
+        }
+        EXPECT_EQ(m_dlg.m_nCurRecord, 1);
+    });
+}
