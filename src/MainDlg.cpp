@@ -93,6 +93,9 @@ BOOL CMainDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
 
     SetUpTable();
+    // A document that cannot be read was reported; the window opens on a new one.
+    if (!m_strOpenPath.IsEmpty() && LoadDocument(m_strOpenPath))
+        m_strPathName = m_strOpenPath;
     UpdateTitle();
     return TRUE;
 }

@@ -1,6 +1,24 @@
 #include "PreviewDlg.h"
 
+#include "CommonDialogs.h"
+#include "File.h"
+#include "MainApp.h"
+#include "MainDlg.h"
+#include "PdfExport.h"
+
 AFX_USE_RESOURCES(Preview)
+AFX_USE_RESOURCES(PdfExport)
+
+namespace {
+
+CString LoadText(UINT nID)
+{
+    CString str;
+    str.LoadString(nID);
+    return str;
+}
+
+} // namespace
 
 CPreviewDlg::CPreviewDlg(CWnd* pParent) : CDialog(IDD, pParent), m_pPrintSet(nullptr)
 {
@@ -59,7 +77,54 @@ void CPreviewDlg::OnPrintAll()
     m_wndCertificate.PrintAll();
 }
 
-// PLACEHOLDER: the PDF export fills this in.
 void CPreviewDlg::OnExportPdf()
 {
+    CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
+    if (!pDlg || !m_pPrintSet)
+        return;
+    CString strMessage;
+    if (!pDlg->IsRecordPrintable()) {
+        strMessage.Format(LoadText(IDP_PDF_NOTHING), pDlg->m_nCurRecord);
+        AfxMessageBox(strMessage);
+        return;
+    }
+    const CString strPath = AskPdfPath();
+    if (strPath.IsEmpty())
+        return;
+    CPdfExport pdf(m_pPrintSet);
+    int nCount = 0;
+    try {
+        nCount = pdf.Export(strPath);
+    } catch (CFileException* e) {
+        e->ReportError();
+        e->Delete();
+        return;
+    }
+    strMessage.Format(LoadText(IDP_PDF_WRITTEN), nCount, (LPCTSTR)strPath);
+    AfxMessageBox(strMessage, MB_ICONINFORMATION);
+}
+
+// The PDF is offered beside the document and named after it; a new document's ("新文件.pdf")
+// in the program's folder.
+CString CPreviewDlg::AskPdfPath()
+{
+    const CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
+    CString strFolder, strName = LoadText(IDS_NEW_FILE) + ".pdf";
+    const int nSlash = pDlg ? pDlg->m_strPathName.ReverseFind('/') : -1;
+    if (nSlash > 0) {
+        strFolder = pDlg->m_strPathName.Left(nSlash);
+        strName = pDlg->m_strPathName.Mid(nSlash + 1);
+        const int nDot = strName.ReverseFind('.');
+        if (nDot > 0)
+            strName = strName.Left(nDot);
+        strName += ".pdf";
+    } else if (const CMainApp* pApp = dynamic_cast<const CMainApp*>(AfxGetApp())) {
+        strFolder = pApp->m_szAppDir;
+    }
+    CFileDialog dlg(FALSE, ".pdf", strName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
+                    LoadText(IDS_PDF_FILTER), this);
+    dlg.m_ofn.lpstrInitialDir = strFolder;
+    if (dlg.DoModal() != IDOK)
+        return CString();
+    return dlg.GetPathName();
 }
