@@ -97,16 +97,10 @@ TEST(XvfbPreview, PastedRecordsShowInThePreviewWhereTheItemsLie)
     ASSERT_TRUE(display.has_value()) << "could not start Xvfb on a free display (are xvfb and xdotool installed?)";
 
     CChildProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", *display);
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("QT_FONT_DPI", "96");
-    env.remove("WAYLAND_DISPLAY");
-    program.Process().setProcessEnvironment(env);
-    program.Process().setProcessChannelMode(QProcess::ForwardedChannels);
-    program.Process().setWorkingDirectory(dir.path());
-    program.Process().start(VELTRANE_BINARY, QStringList());
-    ASSERT_TRUE(program.Process().waitForStarted(5000)) << "cannot start " << VELTRANE_BINARY;
+    QProcessEnvironment fixedDpi;
+    fixedDpi.insert("QT_FONT_DPI", "96");
+    ASSERT_TRUE(StartProgram(program, VELTRANE_BINARY, *display, dir.path(), fixedDpi))
+        << "cannot start " << VELTRANE_BINARY;
 
     QString main;
     ASSERT_TRUE(WaitFor([&] { return !(main = FindWindow("^Veltrane", *display)).isEmpty(); }, 15000))

@@ -170,4 +170,21 @@ inline QImage TakeScreenshot(const QString& display, const QDir& dir)
     return QImage(png).convertToFormat(QImage::Format_RGB32);
 }
 
+// Starts the program on display, in workDir, with its output on the test's; xcb is forced so
+// that it cannot fall back to another platform. extra adds or overrides variables.
+inline bool StartProgram(CChildProcess& program, const QString& binary, const QString& display,
+                         const QString& workDir, const QProcessEnvironment& extra = {})
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("WAYLAND_DISPLAY");
+    env.insert(extra);
+    program.Process().setProcessEnvironment(env);
+    program.Process().setProcessChannelMode(QProcess::ForwardedChannels);
+    program.Process().setWorkingDirectory(workDir);
+    program.Process().start(binary, QStringList());
+    return program.Process().waitForStarted(5000);
+}
+
 } // namespace XvfbSupport
