@@ -2,6 +2,7 @@
 // export of 30 and of 300 records, each measured in a child process of its own (VmHWM), beside
 // a child that sets up the same document and exports nothing.
 #include "Codec.h"
+#include "SampleRecords.h"
 #include "MainApp.h"
 #include "MainDlg.h"
 #include "PdfExport.h"
@@ -23,11 +24,6 @@
 
 namespace {
 
-CString Gbk(const char* pszUtf8)
-{
-    return Codec::FromUnicode(QString::fromUtf8(pszUtf8));
-}
-
 // The main window with the sample records, the first nRecords of them printable, and a
 // certificate of five items in two faces.
 struct CExportSetup {
@@ -36,14 +32,7 @@ struct CExportSetup {
         std::strcpy(app.m_szAppDir, Codec::FromUnicode(dir.path()));
         dlg.Create(CMainDlg::IDD);
         app.m_pMainWnd = &dlg;
-        QFile file(VELTRANE_BENCH_DATA "/records-300.tsv");
-        file.open(QIODevice::ReadOnly);
-        const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
-        for (int nRow = 1; nRow <= lines.size() && nRow <= 300; nRow++) {
-            const QStringList fields = lines[nRow - 1].split('\t');
-            for (int nCol = 1; nCol <= fields.size() && nCol <= 26; nCol++)
-                dlg.m_wndGrid.SetItemText(nRow, nCol, Codec::FromUnicode(fields[nCol - 1]));
-        }
+        LoadSampleRecords(dlg.m_wndGrid);
         if (nRecords < 300)
             dlg.m_wndGrid.SetItemText(nRecords + 1, 1, "");
         AddItem(CRect(300, 560, 1400, 640), "{C}同学：", "楷体_GB2312");

@@ -9,17 +9,6 @@
 AFX_USE_RESOURCES(Preview)
 AFX_USE_RESOURCES(PdfExport)
 
-namespace {
-
-CString LoadText(UINT nID)
-{
-    CString str;
-    str.LoadString(nID);
-    return str;
-}
-
-} // namespace
-
 CPreviewDlg::CPreviewDlg(CWnd* pParent) : CDialog(IDD, pParent), m_pPrintSet(nullptr)
 {
     MapClicked(IDC_PREVIOUS, &CPreviewDlg::OnPrevious);
@@ -82,9 +71,10 @@ void CPreviewDlg::OnExportPdf()
     CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
     if (!pDlg || !m_pPrintSet)
         return;
-    CString strMessage;
+    CString strFormat, strMessage;
     if (!pDlg->IsRecordPrintable()) {
-        strMessage.Format(LoadText(IDP_PDF_NOTHING), pDlg->m_nCurRecord);
+        strFormat.LoadString(IDP_PDF_NOTHING);
+        strMessage.Format(strFormat, pDlg->m_nCurRecord);
         AfxMessageBox(strMessage);
         return;
     }
@@ -100,7 +90,8 @@ void CPreviewDlg::OnExportPdf()
         e->Delete();
         return;
     }
-    strMessage.Format(LoadText(IDP_PDF_WRITTEN), nCount, (LPCTSTR)strPath);
+    strFormat.LoadString(IDP_PDF_WRITTEN);
+    strMessage.Format(strFormat, nCount, (LPCTSTR)strPath);
     AfxMessageBox(strMessage, MB_ICONINFORMATION);
 }
 
@@ -109,7 +100,10 @@ void CPreviewDlg::OnExportPdf()
 CString CPreviewDlg::AskPdfPath()
 {
     const CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
-    CString strFolder, strName = LoadText(IDS_NEW_FILE) + ".pdf";
+    CString strFolder, strName, strFilter;
+    strName.LoadString(IDS_NEW_FILE);
+    strName += ".pdf";
+    strFilter.LoadString(IDS_PDF_FILTER);
     const int nSlash = pDlg ? pDlg->m_strPathName.ReverseFind('/') : -1;
     if (nSlash > 0) {
         strFolder = pDlg->m_strPathName.Left(nSlash);
@@ -121,8 +115,7 @@ CString CPreviewDlg::AskPdfPath()
     } else if (const CMainApp* pApp = dynamic_cast<const CMainApp*>(AfxGetApp())) {
         strFolder = pApp->m_szAppDir;
     }
-    CFileDialog dlg(FALSE, ".pdf", strName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
-                    LoadText(IDS_PDF_FILTER), this);
+    CFileDialog dlg(FALSE, ".pdf", strName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, strFilter, this);
     dlg.m_ofn.lpstrInitialDir = strFolder;
     if (dlg.DoModal() != IDOK)
         return CString();

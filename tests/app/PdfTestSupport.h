@@ -5,11 +5,8 @@
 #include "DocumentFile.h"
 #include "DocumentTestSupport.h"
 #include "LineRule.h"
-#include "MainApp.h"
 
 #include <poppler/qt6/poppler-qt6.h>
-
-#include <QTemporaryDir>
 
 #include <cmath>
 #include <cstring>
@@ -56,28 +53,16 @@ inline void FillDocument(CMainDlg& dlg)
     }
 }
 
-// A main window as the program makes it, never shown, as the application's main window.
-class CDocumentFixture : public ::testing::Test {
+// The main window holding the document above.
+class CDocumentFixture : public CMainWindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));
-        ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
-        m_app.m_pMainWnd = &m_dlg;
+        CMainWindowTest::SetUp();
         FillDocument(m_dlg);
-    }
-    void TearDown() override
-    {
-        m_app.m_pMainWnd = nullptr;
-        m_dlg.DestroyWindow();
     }
     QString Path(const char* pszName) const { return m_dir.filePath(QString::fromUtf8(pszName)); }
     static CString Cp936(const QString& path) { return Codec::FromUnicode(path); }
-
-    QTemporaryDir m_dir;
-    CMainApp m_app;
-    CMainDlg m_dlg;
 };
 
 // The ascent of an item's font in paper units, as the line rule draws it.
