@@ -19,6 +19,19 @@ AFX_RESOURCES(Preview)
     AfxRegisterString(IDP_PAGE_REDUCED,
                       "纸张尺寸太大，无法按每像素 0.1 毫米生成证书页面。\n预览改用按比例缩小的页面显示。");
     AfxRegisterString(IDP_PAGE_NO_MEMORY, "内存不足，无法生成证书页面，预览不能显示证书。");
+
+    // Printing: %s is the printer's name.
+    AfxRegisterString(IDP_NO_PRINTER,
+                      "没有默认打印机，证书没有打印。\n请在系统的打印机设置中添加一台打印机，并把它设为默认打印机。");
+    AfxRegisterString(IDP_PRINTER_NOT_OPENED, "无法打开打印机“%s”，证书没有打印。");
+    // The printer's name, the certificates sent, the first record not printed.
+    AfxRegisterString(IDP_PRINT_FAILED,
+                      "打印机“%s”出错，打印已停止。\n已发送 %d 张证书；从第 %d 条记录起没有打印。");
+    AfxRegisterString(IDP_NOTHING_TO_PRINT, "第 %d 条记录的 A 列是空的，没有可打印的证书。");
+    // The record, its place in the run, the run's length.
+    AfxRegisterString(IDS_PRINT_PROGRESS, "正在打印第 %d 条记录（%d / %d）");
+    AfxRegisterString(IDS_PRINT_PROGRESS_CAPTION, "连续打印");
+    AfxRegisterString(IDS_PRINT_CANCEL, "取消");
 }
 
 // The PDF export's texts, and those of the command line, which prints and exports without the
@@ -52,6 +65,6 @@ AFX_RESOURCES(PdfExport)
     AfxRegisterString(IDP_CMD_DOCUMENT_DAMAGED, "文档 %s 已损坏，不能读取");
     AfxRegisterString(IDP_CMD_NOT_DOCUMENT, "%s 不是证书文档");
     AfxRegisterString(IDP_CMD_TWO_COMMANDS, "--pdf 与 --print 只能给出一个，且只能给出一次");
-    AfxRegisterString(IDP_CMD_PRINTED, "已将 %d 张证书发送到打印机 %s");
-    AfxRegisterString(IDP_CMD_NO_PRINTER, "没有默认打印机，%s 未打印");
+    AfxRegisterString(IDP_CMD_PRINTED, "已将 %d 张证书发送到打印机“%s”");
+    AfxRegisterString(IDP_CMD_NO_PRINTER, "没有默认打印机，%s 的证书没有打印");
 }

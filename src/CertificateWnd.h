@@ -7,10 +7,13 @@
 #include "Picture.h"
 #include "Wnd.h"
 
+#include <memory>
 #include <vector>
 
 class CMainDlg;
 class CPrintSet;
+class CPrinterDC;
+class CProgressDialog;
 
 class CCertificateWnd : public CWnd {
 public:
@@ -40,8 +43,25 @@ public:
     // Frees the picture and the page; the preview calls this when it closes.
     void ReleaseResources();
 
+    // Where the page lands on the printer, in device units, from what the printer reports:
+    // its printable area Pw x Ph (0.1 mm) and its paper Nw x Nh (device units). The page goes
+    // into (dx, dy, Nw - dx, Nh - 2dy): one whole margin from the left, centred vertically.
+    struct PrintGeometry {
+        int nPw, nPh, nNw, nNh, nDx, nDy;
+        static PrintGeometry Compute(int nHorzSizeMM, int nVertSizeMM, int nPhysicalWidth,
+                                     int nPhysicalHeight, int nPaperWidth, int nPaperHeight);
+        CRect GetTarget() const;   // left, top, right, bottom
+    };
+
+    // Print the current record; print the records from the current one on while they are
+    // printable, in one job, with a progress window that can stop the run. Without a printer,
+    // or when the printer fails, the user is told in words. FALSE when nothing was printed.
     BOOL PrintCurrent();
     BOOL PrintAll();
+    // What "print all" does from record nFirstRecord, without any window or message: for the
+    // command line. Returns the number of certificates handed to the printer; strError is ""
+    // when the run ended at the first unprintable record, else says why it stopped.
+    int PrintFrom(int nFirstRecord, CString& strError);
 
     // Makes the page, splits the current record and draws it with the background, unless the
     // page exists already. FALSE when no page could be made at all.
@@ -61,6 +81,14 @@ protected:
 
 private:
     static void RegisterWindowClass();
+    // The default printer set up for the layout's paper; NULL, and strError set, without one.
+    std::unique_ptr<CPrinterDC> OpenPrinter(CString& strPrinter, CString& strError);
+    BOOL PrintPage(CPrinterDC* pDC, const PrintGeometry& geometry);
+    // The walk of "print all" from the current record; pProgress is told of each page and may
+    // stop it after the page.
+    int PrintRecords(CString& strError, CProgressDialog* pProgress);
+    int CountPrintable();
+    void ShowRecord();
     BOOL AllocatePage(int nWidth, int nHeight);
     void ReportPage(UINT nIDPrompt);
     static CRect PaperToPage(const CRect& rectPaper, double dScale);
@@ -68,4 +96,5 @@ private:
     CBitmap m_bitmapPage;
     CBitmap* m_pOldBitmap;
     double m_dPageScale;
+    BOOL m_bQuiet;   // reports nothing to the user (printing from the command line)
 };

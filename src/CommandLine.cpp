@@ -6,6 +6,7 @@
 #include "File.h"
 #include "MainDlg.h"
 #include "PdfExport.h"
+#include "Print.h"
 #include "resource.h"
 
 #include <QFileInfo>
@@ -274,9 +275,30 @@ int CCommandLine::ExportPdf(CMainDlg& dlg, const Options& options)
     return 0;
 }
 
-int CCommandLine::Print(CMainDlg& /*dlg*/, const Options& options)
+int CCommandLine::Print(CMainDlg& dlg, const Options& options)
 {
-    // The UI-less print walk arrives with printing.
-    PrintLine(Message(IDP_CMD_NO_PRINTER, options.strDocument), true);
-    return exitFailed;
+    CString strLine;
+    if (!dlg.IsRecordPrintable()) {
+        strLine.Format(LoadText(IDP_NOTHING_TO_PRINT), options.nFrom);
+        PrintLine(strLine, true);
+        return exitFailed;
+    }
+    // The printer is named in the line that says where the certificates went.
+    CPrintDialog dlgPrinter(FALSE, PD_RETURNDEFAULT, nullptr);
+    if (dlgPrinter.DoModal() != IDOK) {
+        PrintLine(Message(IDP_CMD_NO_PRINTER, options.strDocument), true);
+        return exitFailed;
+    }
+    CCertificateWnd wndCertificate;
+    wndCertificate.m_pPrintSet = &dlg.m_printSet;
+    CString strError;
+    const int nSent = wndCertificate.PrintFrom(options.nFrom, strError);
+    wndCertificate.ReleaseResources();
+    if (!strError.IsEmpty()) {
+        PrintLine(strError, true);
+        return exitFailed;
+    }
+    strLine.Format(LoadText(IDP_CMD_PRINTED), nSent, (LPCTSTR)dlgPrinter.GetDeviceName());
+    PrintLine(strLine, false);
+    return 0;
 }

@@ -172,3 +172,117 @@ CShellRecorder* CShellRecorder::Active()
 }
 
 } // namespace Testing
+
+// The recording printer.
+
+namespace Testing {
+
+namespace {
+
+CPrinterRecorder* s_pPrinterRecorder = nullptr;
+
+class CRecordingPrinterDC : public CPrinterDC {
+public:
+    explicit CRecordingPrinterDC(CPrinterRecorder& recorder) : m_recorder(recorder) {}
+
+    int StartDoc(LPCTSTR lpszDocName) override
+    {
+        PrinterCall call {"StartDoc", lpszDocName, {}, {}, {}};
+        m_recorder.Record(std::move(call));
+        return 1;
+    }
+    int StartPage() override
+    {
+        m_recorder.Record({"StartPage", {}, {}, {}, {}});
+        return ++m_nPage == m_recorder.m_nFailPage ? SP_ERROR : 1;
+    }
+    int EndPage() override
+    {
+        m_recorder.Record({"EndPage", {}, {}, {}, {}});
+        if (m_recorder.m_onPage)
+            m_recorder.m_onPage(m_nPage);
+        return 1;
+    }
+    int EndDoc() override
+    {
+        m_recorder.Record({"EndDoc", {}, {}, {}, {}});
+        return 1;
+    }
+    int AbortDoc() override
+    {
+        m_recorder.Record({"AbortDoc", {}, {}, {}, {}});
+        return 1;
+    }
+    BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
+                    int nSrcWidth, int nSrcHeight, DWORD dwRop) override
+    {
+        if (dwRop != SRCCOPY || !pSrcDC || !pSrcDC->GetImage())
+            return FALSE;
+        m_recorder.Record({"StretchBlt", {}, CRect(x, y, nWidth, nHeight),
+                           CRect(xSrc, ySrc, nSrcWidth, nSrcHeight), pSrcDC->GetImage()->copy()});
+        return TRUE;
+    }
+    int GetDeviceCaps(int nIndex) const override
+    {
+        switch (nIndex) {
+        case HORZSIZE: return m_recorder.m_nHorzSize;
+        case VERTSIZE: return m_recorder.m_nVertSize;
+        case PHYSICALWIDTH: return m_recorder.m_nPhysicalWidth;
+        case PHYSICALHEIGHT: return m_recorder.m_nPhysicalHeight;
+        case LOGPIXELSX:
+        case LOGPIXELSY: return m_recorder.m_nLogPixels;
+        default: return 0;
+        }
+    }
+
+private:
+    CPrinterRecorder& m_recorder;
+    int m_nPage = 0;
+};
+
+} // namespace
+
+CPrinterRecorder::CPrinterRecorder() : m_pPrevious(s_pPrinterRecorder)
+{
+    s_pPrinterRecorder = this;
+}
+
+CPrinterRecorder::~CPrinterRecorder()
+{
+    s_pPrinterRecorder = m_pPrevious;
+}
+
+CPrinterRecorder* CPrinterRecorder::Active()
+{
+    return s_pPrinterRecorder;
+}
+
+std::unique_ptr<CPrinterDC> CPrinterRecorder::CreateDC(const DEVMODE& devMode)
+{
+    m_devModes.push_back(devMode);
+    if (m_bCannotOpen)
+        return nullptr;
+    return std::make_unique<CRecordingPrinterDC>(*this);
+}
+
+CString CPrinterRecorder::CallNames() const
+{
+    CString str;
+    for (const PrinterCall& call : m_calls) {
+        if (!str.IsEmpty())
+            str += " ";
+        str += call.strName;
+    }
+    return str;
+}
+
+std::vector<const PrinterCall*> CPrinterRecorder::Pages() const
+{
+    std::vector<const PrinterCall*> pages;
+    for (const PrinterCall& call : m_calls)
+        if (call.strName == "StretchBlt")
+            pages.push_back(&call);
+    return pages;
+}
+
+} // namespace Testing

@@ -2,10 +2,13 @@
 // dialogs and the printer) headless, recording what the program asked for.
 #pragma once
 
+#include "Print.h"
 #include "String.h"
 
+#include <QImage>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class CDialog;
@@ -189,6 +192,54 @@ private:
     std::vector<ShellExecuteCall> m_calls;
     INT_PTR m_nResult = 42;
     CShellRecorder* m_pPrevious;
+};
+
+// While one exists, the printer is a recorder: CPrintDialog finds it as the default printer
+// (none when m_strPrinterName is empty) and its DCs record every job call, answer
+// GetDeviceCaps with the figures set here, and keep a copy of each page copied to them.
+// m_bCannotOpen makes CreatePrinterDC fail; m_nFailPage makes StartPage of that page (1 for
+// the first) fail. m_onPage, when set, runs at each EndPage with the page's number.
+// Recorders nest.
+struct PrinterCall {
+    CString strName;     // "StartDoc", "StartPage", "StretchBlt", "EndPage", "EndDoc", "AbortDoc"
+    CString strDocName;  // StartDoc
+    CRect rectDest;      // StretchBlt: x, y, width, height as given
+    CRect rectSrc;
+    QImage image;        // StretchBlt: the source image
+};
+
+class CPrinterRecorder {
+public:
+    CPrinterRecorder();
+    ~CPrinterRecorder();
+    CPrinterRecorder(const CPrinterRecorder&) = delete;
+    CPrinterRecorder& operator=(const CPrinterRecorder&) = delete;
+
+    CString m_strPrinterName = "Recorder";
+    BOOL m_bCannotOpen = FALSE;
+    int m_nFailPage = 0;
+    int m_nHorzSize = 287;          // mm
+    int m_nVertSize = 200;
+    int m_nPhysicalWidth = 7016;    // device units
+    int m_nPhysicalHeight = 4960;
+    int m_nLogPixels = 600;
+    std::function<void(int)> m_onPage;
+
+    const std::vector<DEVMODE>& DevModes() const { return m_devModes; }
+    const std::vector<PrinterCall>& Calls() const { return m_calls; }
+    // The names of the calls in order, joined by spaces.
+    CString CallNames() const;
+    // The pages copied: the StretchBlt calls.
+    std::vector<const PrinterCall*> Pages() const;
+
+    static CPrinterRecorder* Active();
+    std::unique_ptr<CPrinterDC> CreateDC(const DEVMODE& devMode);
+    void Record(PrinterCall call) { m_calls.push_back(std::move(call)); }
+
+private:
+    std::vector<DEVMODE> m_devModes;
+    std::vector<PrinterCall> m_calls;
+    CPrinterRecorder* m_pPrevious;
 };
 
 } // namespace Testing

@@ -1,0 +1,95 @@
+// Printing: the default printer's settings (CPrintDialog with PD_RETURNDEFAULT), the settings a
+// program may change (DEVMODE) and the printer DC a job is drawn through. The printer is a
+// CUPS queue reached through QPrinter; tests put a recording printer in its place (Testing.h).
+#pragma once
+
+#include "Dc.h"
+
+#include <memory>
+
+class QPrinter;
+
+// DEVMODE fields and values.
+#ifndef DM_ORIENTATION
+#define DM_ORIENTATION 0x00000001L
+#define DM_PAPERSIZE 0x00000002L
+#define DM_PAPERLENGTH 0x00000004L
+#define DM_PAPERWIDTH 0x00000008L
+#define DM_SCALE 0x00000010L
+#define DMORIENT_PORTRAIT 1
+#define DMORIENT_LANDSCAPE 2
+#define DMPAPER_USER 256
+#endif
+#ifndef PD_RETURNDEFAULT
+#define PD_ALLPAGES 0x00000000
+#define PD_RETURNDEFAULT 0x00000400
+#endif
+// GetDeviceCaps indexes a printer DC answers besides those of every DC.
+#ifndef HORZSIZE
+#define HORZSIZE 4
+#define VERTSIZE 6
+#define PHYSICALWIDTH 110
+#define PHYSICALHEIGHT 111
+#define PHYSICALOFFSETX 112
+#define PHYSICALOFFSETY 113
+#endif
+#ifndef SP_ERROR
+#define SP_ERROR (-1)
+#endif
+
+// The printer settings a program reads and changes. The paper is dmPaperWidth by
+// dmPaperLength tenths of a millimetre; the orientation says which of its edges runs across
+// the sheet: the longer one in landscape, the shorter one in portrait.
+struct DEVMODE {
+    CString strDeviceName;   // the printer's name, CP936
+    DWORD dmFields = 0;
+    short dmOrientation = DMORIENT_PORTRAIT;
+    short dmPaperSize = 0;
+    short dmPaperLength = 0;
+    short dmPaperWidth = 0;
+    short dmScale = 100;
+};
+
+// A printer's device context. Device coordinates start at the top-left of the printable area;
+// GetDeviceCaps answers HORZSIZE and VERTSIZE (printable area, mm), PHYSICALWIDTH and
+// PHYSICALHEIGHT (paper, device units), PHYSICALOFFSETX/Y, HORZRES, VERTRES and LOGPIXELSX/Y.
+// Results follow the window system: StartDoc a job id above 0, the others above 0; SP_ERROR
+// for a failure.
+class CPrinterDC : public CDC {
+public:
+    ~CPrinterDC() override = default;
+    virtual int StartDoc(LPCTSTR lpszDocName) = 0;
+    virtual int StartPage() = 0;
+    virtual int EndPage() = 0;
+    // Hands the job to the spooler.
+    virtual int EndDoc() = 0;
+    // Drops the job: nothing of it is printed.
+    virtual int AbortDoc() = 0;
+};
+
+class CPrintDialog {
+public:
+    // Only PD_RETURNDEFAULT is offered: the default printer's settings, no dialog shown.
+    explicit CPrintDialog(BOOL bPrintSetupOnly, DWORD dwFlags = PD_ALLPAGES, CWnd* pParentWnd = nullptr);
+    virtual ~CPrintDialog() = default;
+    CPrintDialog(const CPrintDialog&) = delete;
+    CPrintDialog& operator=(const CPrintDialog&) = delete;
+
+    // IDOK with the default printer's settings, IDCANCEL when there is no default printer.
+    virtual INT_PTR DoModal();
+    // NULL before DoModal has found a printer.
+    DEVMODE* GetDevMode() { return m_bHasPrinter ? &m_devMode : nullptr; }
+    CString GetDeviceName() const { return m_devMode.strDeviceName; }
+    // A DC for the printer with the settings of GetDevMode(); NULL when the printer cannot be
+    // opened with them.
+    std::unique_ptr<CPrinterDC> CreatePrinterDC();
+
+    DWORD m_dwFlags;
+
+private:
+    DEVMODE m_devMode;
+    BOOL m_bHasPrinter = FALSE;
+};
+
+// The sheet a DEVMODE asks for, across by down, in tenths of a millimetre.
+CSize AfxGetSheetSize(const DEVMODE& devMode);

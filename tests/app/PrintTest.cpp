@@ -1,0 +1,336 @@
+// Printing through the recording printer: the settings the job asks for, where the page lands,
+// the record walk, the messages, and the progress window of "print all".
+#include "CertificateWnd.h"
+#include "DocumentTestSupport.h"
+#include "MainApp.h"
+#include "PreviewDlg.h"
+
+#include "ProgressDialog.h"
+#include "Testing.h"
+
+#include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstring>
+
+namespace {
+
+class PrintTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        // No back.jpg there: the built-in picture is the background.
+        std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));
+        ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
+        m_app.m_pMainWnd = &m_dlg;
+        auto* pItem = new CPrintItem;
+        pItem->m_rectPaper = m_rectItem;
+        pItem->m_strText = Gbk("{A}同学");
+        pItem->m_strFontName = Gbk("宋体");
+        m_dlg.m_printSet.m_arrItems.Add(pItem);
+        m_wnd.m_pPrintSet = &m_dlg.m_printSet;
+    }
+    void TearDown() override
+    {
+        m_wnd.ReleaseResources();
+        m_app.m_pMainWnd = nullptr;
+        m_dlg.DestroyWindow();
+    }
+
+    void FillRecords(int nFirst, int nLast)
+    {
+        for (int nRow = nFirst; nRow <= nLast; nRow++) {
+            CString str;
+            str.Format("%d", nRow);
+            m_dlg.m_wndGrid.SetItemText(nRow, 1, Gbk("学生") + str);
+        }
+    }
+
+    // Pixels of the page that are not white, outside the item.
+    long CountInkOutsideItem(const QImage& page) const
+    {
+        long n = 0;
+        for (int y = 0; y < page.height(); y += 2)
+            for (int x = 0; x < page.width(); x += 2)
+                if (!m_rectItem.PtInRect(CPoint(x, y)) && (page.pixel(x, y) & 0xFFFFFF) != 0xFFFFFF)
+                    n++;
+        return n;
+    }
+    static long CountDark(const QImage& page, const CRect& rect)
+    {
+        long n = 0;
+        for (int y = rect.top; y < rect.bottom; y++)
+            for (int x = rect.left; x < rect.right; x++)
+                n += qGray(page.pixel(x, y)) < 100;
+        return n;
+    }
+
+    const CRect m_rectItem {490, 728, 1400, 801};
+    QTemporaryDir m_dir;
+    CMainApp m_app;
+    Testing::CMessageBoxRecorder m_boxes;
+    Testing::CPrinterRecorder m_printer;
+    CMainDlg m_dlg;
+    CCertificateWnd m_wnd;
+};
+
+} // namespace
+
+TEST(PrintGeometryTest, PlacesThePageByWhatThePrinterReports)
+{
+    // A4 landscape at 600 dpi with 5 mm margins, and the 2450 x 1760 page.
+    auto g = CCertificateWnd::PrintGeometry::Compute(287, 200, 7016, 4960, 2450, 1760);
+    EXPECT_EQ(g.nPw, 2870);
+    EXPECT_EQ(g.nPh, 2000);
+    EXPECT_EQ(g.nDx, 1026);
+    EXPECT_EQ(g.nDy, 297);   // (240 x 4960 / 2000) / 2 = 595 / 2
+    const CRect rect = g.GetTarget();
+    EXPECT_EQ(rect, CRect(1026, 297, 7016, 4960 - 297));
+    EXPECT_EQ(rect.Width(), 5990);
+    EXPECT_EQ(rect.Height(), 4366);
+
+    // Paper wider and taller than the printable area: negative margins, truncated toward zero.
+    g = CCertificateWnd::PrintGeometry::Compute(200, 150, 4724, 3543, 2450, 1760);
+    EXPECT_EQ(g.nDx, -1062);   // -450 x 4724 / 2000 = -1062.9
+    EXPECT_EQ(g.nDy, -307);    // (-260 x 3543 / 1500) / 2 = -614 / 2
+
+    // A printer that honours the paper exactly puts the page on the whole sheet.
+    g = CCertificateWnd::PrintGeometry::Compute(245, 176, 11575, 8315, 2450, 1760);
+    EXPECT_EQ(g.GetTarget(), CRect(0, 0, 11575, 8315));
+
+    // A large paper at a fine resolution does not overflow.
+    g = CCertificateWnd::PrintGeometry::Compute(2000, 2000, 94488, 94488, 1000, 1000);
+    EXPECT_EQ(g.nDx, 89763);   // 19000 x 94488 / 20000 = 89763.6
+}
+
+TEST_F(PrintTest, PrintCurrentSendsThePageWithoutBackgroundAndRestoresTheScreen)
+{
+    FillRecords(1, 5);
+    m_dlg.m_nCurRecord = 2;
+    ASSERT_TRUE(m_wnd.PrintCurrent());
+
+    ASSERT_EQ(m_printer.DevModes().size(), 1u);
+    const DEVMODE& dm = m_printer.DevModes()[0];
+    EXPECT_EQ(dm.dmFields, 0x1Du);
+    EXPECT_EQ(dm.dmPaperSize, DMPAPER_USER);
+    EXPECT_EQ(dm.dmPaperWidth, 2450);
+    EXPECT_EQ(dm.dmPaperLength, 1760);
+    EXPECT_EQ(dm.dmOrientation, DMORIENT_LANDSCAPE);
+    EXPECT_EQ(AfxGetSheetSize(dm), CSize(2450, 1760));
+
+    EXPECT_EQ(m_printer.CallNames(), "StartDoc StartPage StretchBlt EndPage EndDoc");
+    EXPECT_EQ(m_printer.Calls()[0].strDocName, "print");
+    const auto pages = m_printer.Pages();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0]->rectDest, CRect(1026, 297, 5990, 4366));   // x, y, width, height
+    EXPECT_EQ(pages[0]->rectSrc, CRect(0, 0, 2450, 1760));
+
+    // The printed page: the text on white, nothing else.
+    const QImage& printed = pages[0]->image;
+    EXPECT_GT(CountDark(printed, m_rectItem), 100);
+    EXPECT_EQ(CountInkOutsideItem(printed), 0);
+    // The screen's page has its background again; the record did not move.
+    EXPECT_GT(CountInkOutsideItem(*m_wnd.m_pMemDC->GetImage()), 10000);
+    EXPECT_EQ(m_dlg.m_nCurRecord, 2);
+    EXPECT_TRUE(m_boxes.Calls().empty());
+}
+
+TEST_F(PrintTest, OrientationFollowsTheTextAndThePageShape)
+{
+    struct Case {
+        const char* pszOrientation;
+        LONG nWidth, nHeight;
+        DWORD dwFields;
+        short nOrientation;
+    } cases[] = {
+        {"横向", 2450, 1760, 0x1D, DMORIENT_LANDSCAPE},
+        {"纵向", 2450, 1760, 0x1D, DMORIENT_LANDSCAPE},   // the sheet keeps the page's shape
+        {"横向", 1760, 2450, 0x1D, DMORIENT_PORTRAIT},
+        {"other", 2450, 1760, 0x1C, 0},                    // as the printer has it
+    };
+    FillRecords(1, 1);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszOrientation);
+        Testing::CPrinterRecorder printer;
+        m_dlg.m_printSet.m_strOrientation = Gbk(c.pszOrientation);
+        m_dlg.m_printSet.m_nPaperWidth = c.nWidth;
+        m_dlg.m_printSet.m_nPaperHeight = c.nHeight;
+        m_wnd.ReleaseResources();
+        m_dlg.m_nCurRecord = 1;
+        ASSERT_TRUE(m_wnd.PrintCurrent());
+        ASSERT_EQ(printer.DevModes().size(), 1u);
+        const DEVMODE& dm = printer.DevModes()[0];
+        EXPECT_EQ(dm.dmFields, c.dwFields);
+        if (c.dwFields & DM_ORIENTATION) {
+            EXPECT_EQ(dm.dmOrientation, c.nOrientation);
+            EXPECT_EQ(AfxGetSheetSize(dm), CSize(c.nWidth, c.nHeight));
+        }
+        EXPECT_EQ(printer.Pages().at(0)->rectSrc, CRect(0, 0, c.nWidth, c.nHeight));
+    }
+}
+
+TEST_F(PrintTest, PrintAllWalksThePrintableRecordsInOneJob)
+{
+    // Rows 1 to 5 filled, 6 empty, 7 filled: from record 3, records 3 to 5.
+    FillRecords(1, 5);
+    FillRecords(7, 7);
+    m_dlg.m_nCurRecord = 3;
+    EXPECT_TRUE(m_wnd.PrintAll());
+    EXPECT_EQ(m_printer.CallNames(), "StartDoc StartPage StretchBlt EndPage StartPage StretchBlt EndPage "
+                                     "StartPage StretchBlt EndPage EndDoc");
+    EXPECT_EQ(m_dlg.m_nCurRecord, 6);
+    const auto pages = m_printer.Pages();
+    ASSERT_EQ(pages.size(), 3u);
+    for (const auto* pPage : pages) {
+        EXPECT_GT(CountDark(pPage->image, m_rectItem), 100);
+        EXPECT_EQ(CountInkOutsideItem(pPage->image), 0);
+    }
+    // Each page holds its own record's text.
+    EXPECT_NE(pages[0]->image, pages[1]->image);
+    EXPECT_NE(pages[1]->image, pages[2]->image);
+    // The screen shows record 6 with its background.
+    EXPECT_GT(CountInkOutsideItem(*m_wnd.m_pMemDC->GetImage()), 10000);
+    EXPECT_TRUE(m_boxes.Calls().empty());
+
+    // The last row of the table is a record like the others.
+    Testing::CPrinterRecorder printer;
+    FillRecords(299, 300);
+    m_dlg.m_nCurRecord = 299;
+    EXPECT_TRUE(m_wnd.PrintAll());
+    EXPECT_EQ(printer.Pages().size(), 2u);
+    EXPECT_EQ(m_dlg.m_nCurRecord, 301);
+}
+
+TEST_F(PrintTest, PrintAllOnAnEmptyRecordSendsNoJobAndSaysSo)
+{
+    FillRecords(2, 3);
+    m_dlg.m_nCurRecord = 1;
+    EXPECT_FALSE(m_wnd.PrintAll());
+    EXPECT_TRUE(m_printer.Calls().empty());
+    EXPECT_TRUE(m_printer.DevModes().empty());
+    ASSERT_EQ(m_boxes.Calls().size(), 1u);
+    EXPECT_EQ(m_boxes.Calls()[0].strText, Gbk("第 1 条记录的 A 列是空的，没有可打印的证书。"));
+    EXPECT_EQ(m_dlg.m_nCurRecord, 1);
+}
+
+TEST_F(PrintTest, MissingOrFailingPrinterIsToldInWords)
+{
+    FillRecords(1, 3);
+    {
+        SCOPED_TRACE("no default printer");
+        Testing::CMessageBoxRecorder boxes;
+        Testing::CPrinterRecorder printer;
+        printer.m_strPrinterName.Empty();
+        m_dlg.m_nCurRecord = 1;
+        EXPECT_FALSE(m_wnd.PrintCurrent());
+        EXPECT_FALSE(m_wnd.PrintAll());
+        ASSERT_EQ(boxes.Calls().size(), 2u);
+        EXPECT_EQ(boxes.Calls()[0].strText.Find(Gbk("没有默认打印机")), 0);
+        EXPECT_EQ(boxes.Calls()[1].strText, boxes.Calls()[0].strText);
+        EXPECT_TRUE(printer.DevModes().empty());
+        EXPECT_EQ(m_dlg.m_nCurRecord, 1);
+    }
+    {
+        SCOPED_TRACE("printer that cannot be opened");
+        Testing::CMessageBoxRecorder boxes;
+        Testing::CPrinterRecorder printer;
+        printer.m_strPrinterName = "Office";
+        printer.m_bCannotOpen = TRUE;
+        EXPECT_FALSE(m_wnd.PrintAll());
+        ASSERT_EQ(boxes.Calls().size(), 1u);
+        EXPECT_EQ(boxes.Calls()[0].strText, Gbk("无法打开打印机“Office”，证书没有打印。"));
+        EXPECT_TRUE(printer.Calls().empty());
+    }
+    {
+        SCOPED_TRACE("failure on the second page");
+        Testing::CMessageBoxRecorder boxes;
+        Testing::CPrinterRecorder printer;
+        printer.m_strPrinterName = "Office";
+        printer.m_nFailPage = 2;
+        m_dlg.m_nCurRecord = 1;
+        EXPECT_TRUE(m_wnd.PrintAll());
+        // The first page still goes to the printer; the walk stops at record 2.
+        EXPECT_EQ(printer.CallNames(), "StartDoc StartPage StretchBlt EndPage StartPage EndDoc");
+        EXPECT_EQ(m_dlg.m_nCurRecord, 2);
+        ASSERT_EQ(boxes.Calls().size(), 1u);
+        EXPECT_EQ(boxes.Calls()[0].strText.Find(Gbk("打印机“Office”出错，打印已停止。\n已发送 1 张证书；从第 2 条记录起没有打印。")), 0);
+        // The screen shows record 2 with its background, not the half-printed page.
+        EXPECT_GT(CountInkOutsideItem(*m_wnd.m_pMemDC->GetImage()), 10000);
+    }
+}
+
+TEST_F(PrintTest, PrintFromPrintsWithoutAnyWindowOrMessage)
+{
+    FillRecords(1, 4);
+    CString strError;
+    EXPECT_EQ(m_wnd.PrintFrom(2, strError), 3);
+    EXPECT_TRUE(strError.IsEmpty());
+    EXPECT_EQ(m_printer.Pages().size(), 3u);
+    EXPECT_EQ(m_dlg.m_nCurRecord, 5);
+
+    Testing::CPrinterRecorder none;
+    none.m_strPrinterName.Empty();
+    EXPECT_EQ(m_wnd.PrintFrom(1, strError), 0);
+    EXPECT_EQ(strError.Find(Gbk("没有默认打印机")), 0);
+
+    Testing::CPrinterRecorder failing;
+    failing.m_nFailPage = 3;
+    EXPECT_EQ(m_wnd.PrintFrom(1, strError), 2);
+    EXPECT_GE(strError.Find(Gbk("已发送 2 张证书")), 0);
+    EXPECT_TRUE(m_boxes.Calls().empty());
+    for (QWidget* pWidget : QApplication::topLevelWidgets())
+        EXPECT_EQ(qobject_cast<QProgressDialog*>(pWidget), nullptr);
+}
+
+// "连续打印" in the real preview: the progress window counts the records, repaints the preview
+// as it goes, and its cancel button stops the run after the page being sent.
+TEST_F(PrintTest, ProgressWindowCountsAndCancelStopsAfterThePage)
+{
+    FillRecords(1, 6);
+    m_dlg.m_wndGrid.SetFocusCell(2, 1);
+    std::vector<QString> labels;
+    std::vector<int> recordsShown;
+    CPreviewDlg* pPreview = nullptr;
+    m_printer.m_onPage = [&](int nPage) {
+        QProgressDialog* pProgress = nullptr;
+        for (QWidget* pWidget : QApplication::topLevelWidgets())
+            if (auto* p = qobject_cast<QProgressDialog*>(pWidget); p && p->isVisible())
+                pProgress = p;
+        ASSERT_NE(pProgress, nullptr);
+        EXPECT_TRUE(pProgress->isModal());
+        labels.push_back(pProgress->labelText());
+        if (nPage == 2) {
+            auto* pCancel = pProgress->findChild<QPushButton*>();
+            ASSERT_NE(pCancel, nullptr);
+            QTest::mouseClick(pCancel, Qt::LeftButton);
+        }
+    };
+    Testing::CModalDialogAnswerer dialogs;
+    dialogs.QueueAnswer(IDD_PREVIEW_DIALOG, 0, [&](CDialog& dlg) {
+        pPreview = static_cast<CPreviewDlg*>(&dlg);
+        pPreview->m_wndCertificate.UpdateWindow();
+        const QImage before = pPreview->m_wndCertificate.GetBackingImage().copy();
+        auto* pButton = qobject_cast<QPushButton*>(dlg.GetDlgItem(IDC_PRINT_ALL)->GetSafeHwnd());
+        QTest::mouseClick(pButton, Qt::LeftButton);
+        recordsShown.push_back(m_dlg.m_nCurRecord);
+        // The control was repainted during the run: it now shows another record.
+        EXPECT_NE(pPreview->m_wndCertificate.GetBackingImage(), before);
+    });
+    auto* pButton = qobject_cast<QPushButton*>(m_dlg.GetDlgItem(IDC_PREVIEW)->GetSafeHwnd());
+    QTest::mouseClick(pButton, Qt::LeftButton);
+
+    ASSERT_EQ(labels.size(), 2u);
+    EXPECT_EQ(labels[0], QString::fromUtf8("正在打印第 2 条记录（1 / 5）"));
+    EXPECT_EQ(labels[1], QString::fromUtf8("正在打印第 3 条记录（2 / 5）"));
+    // Records 2 and 3 were sent; the preview waits on record 4.
+    EXPECT_EQ(m_printer.Pages().size(), 2u);
+    EXPECT_EQ(m_printer.CallNames().Right(6), "EndDoc");
+    EXPECT_EQ(recordsShown, std::vector<int> {4});
+    EXPECT_TRUE(m_boxes.Calls().empty());
+    for (QWidget* pWidget : QApplication::topLevelWidgets())
+        EXPECT_FALSE(qobject_cast<QProgressDialog*>(pWidget) && pWidget->isVisible());
+}

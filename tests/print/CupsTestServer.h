@@ -1,0 +1,184 @@
+// A private CUPS server for tests that print for real: its own cupsd with its own
+// configuration, spool and log folders and socket, reached through CUPS_SERVER, with one
+// cups-pdf queue as the default printer. The PDFs that cups-pdf writes land in OutDir().
+//
+// cups-pdf reads its settings only from /etc/cups: the queue gets a name of its own and its
+// own /etc/cups/cups-pdf-NAME.conf, which Stop() removes again. Its backend runs only as root.
+//
+// Start() must come before anything in the process asks for printers: the CUPS library keeps
+// the server it first talked to.
+#pragma once
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <csignal>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+class CCupsTestServer {
+public:
+    CCupsTestServer() = default;
+    ~CCupsTestServer() { Stop(); }
+    CCupsTestServer(const CCupsTestServer&) = delete;
+    CCupsTestServer& operator=(const CCupsTestServer&) = delete;
+
+    // Starts the server and waits until the queue is the default. False, with the reason in
+    // strWhy, on a machine where that cannot be done.
+    bool Start(QString& strWhy)
+    {
+        if (geteuid() != 0)
+            return Fail(strWhy, "the cups-pdf backend runs only for root, and this test is not root");
+        for (const char* pszFile : {"/usr/sbin/cupsd", "/usr/lib/cups/backend/cups-pdf",
+                                    "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd", "/usr/bin/gs"})
+            if (!QFileInfo::exists(pszFile))
+                return Fail(strWhy, QStringLiteral("%1 is missing (make deps installs cups and cups-pdf)").arg(pszFile));
+        if (!m_dir.isValid())
+            return Fail(strWhy, "no temporary folder");
+        // The filters run as the lp user: they must reach the folders.
+        const QString strBase = m_dir.path();
+        chmod(QFile::encodeName(strBase).constData(), 0755);
+        m_strQueue = QStringLiteral("VeltraneTest%1").arg(getpid());
+        for (const char* pszDir : {"etc", "etc/ppd", "spool", "cache", "state", "log", "out", "tmp"})
+            QDir(strBase).mkpath(pszDir);
+        chmod(QFile::encodeName(strBase + "/tmp").constData(), 01777);
+        chmod(QFile::encodeName(strBase + "/out").constData(), 01777);
+        m_strSocket = strBase + "/cups.sock";
+        m_strPdfConf = QStringLiteral("/etc/cups/cups-pdf-%1.conf").arg(m_strQueue);
+        if (!Write(strBase + "/etc/cupsd.conf", CupsdConf())
+            || !Write(strBase + "/etc/cups-files.conf", FilesConf(strBase))
+            || !Write(strBase + "/etc/printers.conf", PrintersConf())
+            || !QFile::copy("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd", strBase + "/etc/ppd/" + m_strQueue + ".ppd"))
+            return Fail(strWhy, "cannot write the server's configuration in " + strBase);
+        if (!Write(m_strPdfConf, PdfConf(strBase)))
+            return Fail(strWhy, "cannot write " + m_strPdfConf + " (cups-pdf reads its settings only from /etc/cups)");
+
+        const QByteArray cupsd = "/usr/sbin/cupsd";
+        const QByteArray conf = QFile::encodeName(strBase + "/etc/cupsd.conf");
+        const QByteArray files = QFile::encodeName(strBase + "/etc/cups-files.conf");
+        m_pid = fork();
+        if (m_pid == 0) {
+            execl(cupsd.constData(), "cupsd", "-f", "-c", conf.constData(), "-s", files.constData(), nullptr);
+            _exit(127);
+        }
+        if (m_pid < 0)
+            return Fail(strWhy, "cannot start cupsd");
+        setenv("CUPS_SERVER", QFile::encodeName(m_strSocket).constData(), 1);
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < 10000) {
+            int nStatus = 0;
+            if (waitpid(m_pid, &nStatus, WNOHANG) == m_pid) {
+                m_pid = -1;
+                return Fail(strWhy, "cupsd stopped at once; see " + strBase + "/log/error_log");
+            }
+            if (QFileInfo::exists(m_strSocket) && Lpstat({"-d"}).contains(m_strQueue.toUtf8()))
+                return true;
+            QThread::msleep(50);
+        }
+        return Fail(strWhy, "cupsd did not answer within 10 s");
+    }
+
+    void Stop()
+    {
+        if (m_pid > 0) {
+            kill(m_pid, SIGTERM);
+            int nStatus = 0;
+            waitpid(m_pid, &nStatus, 0);
+            m_pid = -1;
+        }
+        if (!m_strPdfConf.isEmpty()) {
+            QFile::remove(m_strPdfConf);
+            m_strPdfConf.clear();
+        }
+    }
+
+    QString Queue() const { return m_strQueue; }
+    QString OutDir() const { return m_dir.path() + "/out"; }
+
+    // The PDFs written so far, oldest job first.
+    QStringList Pdfs() const
+    {
+        QStringList list;
+        for (const QFileInfo& info : QDir(OutDir()).entryInfoList({"*.pdf"}, QDir::Files, QDir::Time | QDir::Reversed))
+            list << info.filePath();
+        return list;
+    }
+
+    // Waits until the queue is empty and at least nCount PDFs are there; returns them.
+    QStringList WaitForPdfs(int nCount, int nTimeoutMs = 20000) const
+    {
+        QElapsedTimer timer;
+        timer.start();
+        while (timer.elapsed() < nTimeoutMs) {
+            if (Pdfs().size() >= nCount && Lpstat({"-o"}).trimmed().isEmpty())
+                return Pdfs();
+            QThread::msleep(100);
+        }
+        return Pdfs();
+    }
+
+    // Removes the PDFs written so far, so that the next wait sees only new ones.
+    void ClearPdfs() const
+    {
+        for (const QString& strPath : Pdfs())
+            QFile::remove(strPath);
+    }
+
+private:
+    static bool Fail(QString& strWhy, const QString& strReason)
+    {
+        strWhy = strReason;
+        return false;
+    }
+    static bool Write(const QString& strPath, const QString& strText)
+    {
+        QFile file(strPath);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(strText.toUtf8()) == strText.toUtf8().size();
+    }
+    QByteArray Lpstat(const QStringList& args) const
+    {
+        QProcess process;
+        process.start("lpstat", args);
+        process.waitForFinished(5000);
+        return process.readAllStandardOutput();
+    }
+    QString CupsdConf() const
+    {
+        return "Listen " + m_strSocket + "\n"
+               "LogLevel warn\nWebInterface No\nBrowsing Off\nDefaultShared No\n"
+               "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+               "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
+    }
+    static QString FilesConf(const QString& strBase)
+    {
+        return "ServerRoot " + strBase + "/etc\nRequestRoot " + strBase + "/spool\nTempDir " + strBase
+            + "/tmp\nCacheDir " + strBase + "/cache\nStateDir " + strBase + "/state\nErrorLog " + strBase
+            + "/log/error_log\nAccessLog " + strBase + "/log/access_log\nPageLog " + strBase
+            + "/log/page_log\nSystemGroup root\nSandboxing Relaxed\n";
+    }
+    QString PrintersConf() const
+    {
+        return "<DefaultPrinter " + m_strQueue + ">\nInfo PDF\nDeviceURI cups-pdf:/" + m_strQueue
+            + "\nState Idle\nAccepting Yes\nShared No\n</DefaultPrinter>\n";
+    }
+    static QString PdfConf(const QString& strBase)
+    {
+        return "Out " + strBase + "/out\nAnonDirName " + strBase + "/out\nSpool " + strBase + "/spool-pdf\nLog "
+            + strBase + "/log\nGrp root\n";
+    }
+
+    QTemporaryDir m_dir;
+    QString m_strQueue;
+    QString m_strSocket;
+    QString m_strPdfConf;
+    pid_t m_pid = -1;
+};
