@@ -38,6 +38,17 @@ CString FromArgument(const std::string& strArgument)
     return Codec::FromUnicode(QString::fromLocal8Bit(strArgument.data(), (qsizetype)strArgument.size()));
 }
 
+// An argument as a message quotes it: on one line, with no control character that could
+// move the terminal's cursor.
+CString ShownArgument(const std::string& strArgument)
+{
+    CString str = FromArgument(strArgument);
+    for (int i = 0; i < str.GetLength(); i++)
+        if ((BYTE)str[i] < 0x20 || str[i] == 0x7F)
+            str.SetAt(i, '?');
+    return str;
+}
+
 // A record number: digits only, from 1 up.
 BOOL ParseRecord(const std::string& strValue, int& nRecord)
 {
@@ -92,7 +103,9 @@ BOOL CCommandLine::Parse(const std::vector<std::string>& args, Options& options,
     CString strCommandError;
     for (size_t i = 0; i < args.size(); i++) {
         std::string strArg = args[i];
-        if (bOptionsEnd || strArg.empty() || strArg[0] != '-' || strArg == "-") {
+        if (strArg.empty())
+            continue;   // names no file
+        if (bOptionsEnd || strArg[0] != '-' || strArg == "-") {
             arrDocuments.push_back(strArg);
             continue;
         }
@@ -112,12 +125,12 @@ BOOL CCommandLine::Parse(const std::vector<std::string>& args, Options& options,
         const BOOL bTakesValue = strArg == "--pdf" || strArg == "--from";
         if (bTakesValue && !bInlineValue) {
             if (i + 1 >= args.size()) {
-                strError = Message(IDP_CMD_MISSING_VALUE, FromArgument(strArg));
+                strError = Message(IDP_CMD_MISSING_VALUE, ShownArgument(strArg));
                 return FALSE;
             }
             strValue = args[++i];
         } else if (!bTakesValue && bInlineValue) {
-            strError = Message(IDP_CMD_UNKNOWN_OPTION, FromArgument(args[i]));
+            strError = Message(IDP_CMD_UNKNOWN_OPTION, ShownArgument(args[i]));
             return FALSE;
         }
 
@@ -132,14 +145,14 @@ BOOL CCommandLine::Parse(const std::vector<std::string>& args, Options& options,
             }
         } else if (strArg == "--from") {
             if (!ParseRecord(strValue, options.nFrom)) {
-                strError = Message(IDP_CMD_BAD_RECORD, FromArgument(strValue));
+                strError = Message(IDP_CMD_BAD_RECORD, ShownArgument(strValue));
                 return FALSE;
             }
             bFrom = TRUE;
         } else if (strArg == "--background") {
             options.bBackground = TRUE;
         } else {
-            strError = Message(IDP_CMD_UNKNOWN_OPTION, FromArgument(strArg));
+            strError = Message(IDP_CMD_UNKNOWN_OPTION, ShownArgument(strArg));
             return FALSE;
         }
     }
@@ -157,7 +170,7 @@ BOOL CCommandLine::Parse(const std::vector<std::string>& args, Options& options,
         return FALSE;
     }
     if (arrDocuments.size() > 1) {
-        strError = Message(IDP_CMD_EXTRA_ARGUMENT, FromArgument(arrDocuments[1]));
+        strError = Message(IDP_CMD_EXTRA_ARGUMENT, ShownArgument(arrDocuments[1]));
         return FALSE;
     }
     if (arrDocuments.empty() && options.nCommand != cmdWindow) {
@@ -196,6 +209,10 @@ void CCommandLine::PrintLine(const CString& strLine, bool bError)
 {
     QString text = Codec::ToUnicode(strLine).trimmed();
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    // A path may hold anything; nothing of it moves the terminal's cursor.
+    for (QChar& ch : text)
+        if (ch.unicode() < 0x20 || ch.unicode() == 0x7F)
+            ch = QLatin1Char('?');
     WriteOut(text, bError ? stderr : stdout);
 }
 

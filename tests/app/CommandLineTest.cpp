@@ -69,6 +69,7 @@ TEST(CommandLineParseTest, RefusesWhatMakesNoCommandNamingTheCulprit)
         {{"--pdf=", "doc.zs"}, "--pdf"},
         {{"--pdf", "out.pdf"}, "--pdf"},
         {{"--print"}, "--print"},
+        {{"--print", ""}, "--print"},
         {{"--print", "a.zs", "b.zs"}, "b.zs"},
         {{"--print", "--from", "0", "a.zs"}, "0"},
         {{"--print", "--from", "3x", "a.zs"}, "3x"},
@@ -79,6 +80,7 @@ TEST(CommandLineParseTest, RefusesWhatMakesNoCommandNamingTheCulprit)
         {{"--print=now", "a.zs"}, "--print=now"},
         {{"--pdf", "o.pdf", "--print", "a.zs"}, "--print"},
         {{"--pdf", "a.pdf", "--pdf", "b.pdf", "a.zs"}, "--pdf"},
+        {{"--print", "a.zs", "b\n\x1b[2J.zs"}, "b??[2J.zs"},   // shown on one line, inert
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.empty() ? "" : c.args[0] + " ... (" + c.pszNamed + ")");
