@@ -269,14 +269,21 @@ BOOL CCommandLine::ReadDocument(CMainDlg& dlg, const CString& strPath, CString& 
     return TRUE;
 }
 
+// Whether the walk has a first record; if not, says so, naming the record.
+BOOL CCommandLine::HasPrintable(CMainDlg& dlg, UINT nIDPrompt)
+{
+    if (dlg.IsRecordPrintable())
+        return TRUE;
+    CString strLine;
+    strLine.Format(LoadText(nIDPrompt), dlg.m_nCurRecord);
+    PrintLine(strLine, true);
+    return FALSE;
+}
+
 int CCommandLine::ExportPdf(CMainDlg& dlg, const Options& options)
 {
-    CString strLine;
-    if (!dlg.IsRecordPrintable()) {
-        strLine.Format(LoadText(IDP_PDF_NOTHING), options.nFrom);
-        PrintLine(strLine, true);
+    if (!HasPrintable(dlg, IDP_PDF_NOTHING))
         return exitFailed;
-    }
     CPdfExport pdf(&dlg.m_printSet);
     pdf.m_bBackground = options.bBackground;
     int nCount = 0;
@@ -287,6 +294,7 @@ int CCommandLine::ExportPdf(CMainDlg& dlg, const Options& options)
         e->Delete();
         return exitFailed;
     }
+    CString strLine;
     strLine.Format(LoadText(IDP_PDF_WRITTEN), nCount, (LPCTSTR)options.strOutput);
     PrintLine(strLine, false);
     return 0;
@@ -294,12 +302,8 @@ int CCommandLine::ExportPdf(CMainDlg& dlg, const Options& options)
 
 int CCommandLine::Print(CMainDlg& dlg, const Options& options)
 {
-    CString strLine;
-    if (!dlg.IsRecordPrintable()) {
-        strLine.Format(LoadText(IDP_NOTHING_TO_PRINT), options.nFrom);
-        PrintLine(strLine, true);
+    if (!HasPrintable(dlg, IDP_NOTHING_TO_PRINT))
         return exitFailed;
-    }
     // The printer is named in the line that says where the certificates went.
     CPrintDialog dlgPrinter(FALSE, PD_RETURNDEFAULT, nullptr);
     if (dlgPrinter.DoModal() != IDOK) {
@@ -315,6 +319,7 @@ int CCommandLine::Print(CMainDlg& dlg, const Options& options)
         PrintLine(strError, true);
         return exitFailed;
     }
+    CString strLine;
     strLine.Format(LoadText(IDP_CMD_PRINTED), nSent, (LPCTSTR)dlgPrinter.GetDeviceName());
     PrintLine(strLine, false);
     return 0;

@@ -49,6 +49,7 @@ public:
 
 private:
     static BOOL ReadDocument(CMainDlg& dlg, const CString& strPath, CString& strError);
+    static BOOL HasPrintable(CMainDlg& dlg, UINT nIDPrompt);
     static int ExportPdf(CMainDlg& dlg, const Options& options);
     static int Print(CMainDlg& dlg, const Options& options);
 };

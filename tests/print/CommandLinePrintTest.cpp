@@ -14,25 +14,15 @@ namespace {
 
 class CommandLinePrintTest : public CDocumentFixture {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_pServer = new CCupsTestServer;
-        if (!s_pServer->Start(s_strWhy)) {
-            delete s_pServer;
-            s_pServer = nullptr;
-        }
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_pServer;
-        s_pServer = nullptr;
-    }
+    static void SetUpTestSuite() { CCupsSuiteServer::Start(); }
+    static void TearDownTestSuite() { CCupsSuiteServer::Stop(); }
 
     void SetUp() override
     {
-        if (!s_pServer)
-            GTEST_SKIP() << "no private CUPS server: " << s_strWhy.toStdString();
-        s_pServer->ClearPdfs();
+        m_pServer = CCupsSuiteServer::Get();
+        if (!m_pServer)
+            GTEST_SKIP() << "no private CUPS server: " << CCupsSuiteServer::Why().toStdString();
+        m_pServer->ClearPdfs();
         CDocumentFixture::SetUp();
         m_strDocument = Path("三年级.zs");
         CDocumentFile::Write(Cp936(m_strDocument), CDocumentFile::Build(m_dlg.m_wndGrid, m_dlg.m_printSet));
@@ -57,13 +47,9 @@ protected:
         return process.exitCode();
     }
 
-    static CCupsTestServer* s_pServer;
-    static QString s_strWhy;
+    CCupsTestServer* m_pServer = nullptr;
     QString m_strDocument;
 };
-
-CCupsTestServer* CommandLinePrintTest::s_pServer = nullptr;
-QString CommandLinePrintTest::s_strWhy;
 
 } // namespace
 
@@ -74,10 +60,10 @@ TEST_F(CommandLinePrintTest, PrintsWhatPrintAllWouldAndNamesThePrinter)
     EXPECT_TRUE(arrErr.isEmpty()) << arrErr.join(u'|').toStdString();
     ASSERT_EQ(arrOut.size(), 1);
     EXPECT_TRUE(arrOut[0].contains(QStringLiteral(" 2 "))) << arrOut[0].toStdString();
-    EXPECT_TRUE(arrOut[0].contains(s_pServer->Queue())) << arrOut[0].toStdString();
+    EXPECT_TRUE(arrOut[0].contains(m_pServer->Queue())) << arrOut[0].toStdString();
 
     // Records 2 and 3 in one job, each on a sheet of the layout's paper.
-    const QStringList pdfs = s_pServer->WaitForPdfs(1);
+    const QStringList pdfs = m_pServer->WaitForPdfs(1);
     ASSERT_EQ(pdfs.size(), 1);
     const auto pDoc = Poppler::Document::load(pdfs[0]);
     ASSERT_TRUE(pDoc);
@@ -104,5 +90,5 @@ TEST_F(CommandLinePrintTest, NoPrinterOrNothingToPrintIsOneLineAndNoJob)
     EXPECT_TRUE(arrOut.isEmpty());
     ASSERT_EQ(arrErr.size(), 1) << arrErr.join(u'|').toStdString();
     EXPECT_TRUE(arrErr[0].contains(QStringLiteral("4")));
-    EXPECT_TRUE(s_pServer->Pdfs().isEmpty());
+    EXPECT_TRUE(m_pServer->Pdfs().isEmpty());
 }
