@@ -76,4 +76,5 @@ AFX_RESOURCES(Main)
     AfxRegisterString(IDS_DOCUMENT_FILTER, "证书文档(*.zs)|*.zs||");
     AfxRegisterString(IDP_DOCUMENT_DAMAGED, "数据读取错误！");
     AfxRegisterString(IDP_NOT_DOCUMENT, "不是证书文档，不能打开。");
+    AfxRegisterString(IDP_SAVE_MODIFIED, "文档已修改，是否保存？");
 }

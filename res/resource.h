@@ -70,6 +70,16 @@
 #define IDS_PRINT_PROGRESS 217
 #define IDS_PRINT_PROGRESS_CAPTION 218
 #define IDS_PRINT_CANCEL 219
+// Print calibration: dialog 133 and the preview's button.
+#define IDD_CALIBRATE_DIALOG 133
+#define IDC_CALIBRATE_PRINTER 1030
+#define IDC_CALIBRATE_OFFSET_X 1031
+#define IDC_CALIBRATE_OFFSET_Y 1032
+#define IDC_CALIBRATE_TEST_PAGE 1033
+#define IDC_CALIBRATE_HINT 1034
+#define IDC_PRINT_CALIBRATE 1035
+#define IDS_CALIBRATE_PRINTER 220
+#define IDP_CALIBRATE_BAD_OFFSET 221
 // The PDF export and the command line.
 #define IDS_PDF_FILTER 225
 #define IDP_CMD_ONLY_WITH 226
@@ -121,4 +131,6 @@
 
 // ---- Documents, saving and hardening. ----
 // Strings 270 to 299.
+// The question before a modified document is thrown away.
+#define IDP_SAVE_MODIFIED 280
 

@@ -35,6 +35,8 @@ const char s_szDocName[] = "print";
 // The orientation texts of a layout: "横向" (landscape) and "纵向" (portrait), CP936.
 const char s_szLandscape[] = "\xBA\xE1\xCF\xF2";
 const char s_szPortrait[] = "\xD7\xDD\xCF\xF2";
+// The settings section of a printer's calibration: this and the printer's name.
+const CString s_strCalibration = "Calibration ";
 
 // The text of string resource nID with the arguments put in.
 template <typename... Args>
@@ -296,9 +298,37 @@ CCertificateWnd::PrintGeometry CCertificateWnd::PrintGeometry::Compute(int nHorz
     return g;
 }
 
+void CCertificateWnd::PrintGeometry::MoveBy(CSize sizeOffset, int nLogPixelsX, int nLogPixelsY)
+{
+    nOffsetX = (int)std::lround(sizeOffset.cx * nLogPixelsX / 254.0);
+    nOffsetY = (int)std::lround(sizeOffset.cy * nLogPixelsY / 254.0);
+}
+
 CRect CCertificateWnd::PrintGeometry::GetTarget() const
 {
-    return CRect(nDx, nDy, nNw, nNh - nDy);
+    CRect rect(nDx, nDy, nNw, nNh - nDy);
+    rect.OffsetRect(nOffsetX, nOffsetY);
+    return rect;
+}
+
+CSize CCertificateWnd::GetPrinterOffset(const CString& strPrinter)
+{
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp || strPrinter.IsEmpty())
+        return CSize(0, 0);
+    const auto Read = [&](LPCTSTR lpszEntry) {
+        return std::clamp((int)pApp->GetProfileInt(s_strCalibration + strPrinter, lpszEntry, 0), -500, 500);
+    };
+    return CSize(Read("OffsetX"), Read("OffsetY"));
+}
+
+BOOL CCertificateWnd::WritePrinterOffset(const CString& strPrinter, CSize sizeOffset)
+{
+    CWinApp* pApp = AfxGetApp();
+    if (!pApp || strPrinter.IsEmpty())
+        return FALSE;
+    return pApp->WriteProfileInt(s_strCalibration + strPrinter, "OffsetX", sizeOffset.cx)
+        && pApp->WriteProfileInt(s_strCalibration + strPrinter, "OffsetY", sizeOffset.cy);
 }
 
 std::unique_ptr<CPrinterDC> CCertificateWnd::OpenPrinter(CString& strPrinter, CString& strError)
@@ -342,9 +372,7 @@ BOOL CCertificateWnd::PrintPage(CPrinterDC* pDC, const PrintGeometry& geometry)
 void CCertificateWnd::ShowRecord()
 {
     SplitAllItems();
-    DrawPage(TRUE);
-    if (GetSafeHwnd())
-        Invalidate(TRUE);
+    RestoreScreenPage();
 }
 
 int CCertificateWnd::CountPrintable()
@@ -375,10 +403,7 @@ int CCertificateWnd::PrintRecords(CString& strError, CProgressDialog* pProgress)
     std::unique_ptr<CPrinterDC> pDC = OpenPrinter(strPrinter, strError);
     if (!pDC)
         return 0;
-    const CSize size(m_pPrintSet->m_nPaperWidth, m_pPrintSet->m_nPaperHeight);
-    const PrintGeometry geometry = PrintGeometry::Compute(pDC->GetDeviceCaps(HORZSIZE), pDC->GetDeviceCaps(VERTSIZE),
-                                                          pDC->GetDeviceCaps(PHYSICALWIDTH),
-                                                          pDC->GetDeviceCaps(PHYSICALHEIGHT), size.cx, size.cy);
+    const PrintGeometry geometry = GetPrintGeometry(pDC.get(), GetPrinterOffset(strPrinter));
     if (pDC->StartDoc(s_szDocName) <= 0) {
         strError = LoadFormat(IDP_PRINTER_NOT_OPENED, strPrinter);
         return 0;
@@ -409,31 +434,112 @@ int CCertificateWnd::PrintRecords(CString& strError, CProgressDialog* pProgress)
     return nSent;
 }
 
+CCertificateWnd::PrintGeometry CCertificateWnd::GetPrintGeometry(CPrinterDC* pDC, CSize sizeOffset) const
+{
+    PrintGeometry geometry = PrintGeometry::Compute(
+        pDC->GetDeviceCaps(HORZSIZE), pDC->GetDeviceCaps(VERTSIZE), pDC->GetDeviceCaps(PHYSICALWIDTH),
+        pDC->GetDeviceCaps(PHYSICALHEIGHT), m_pPrintSet->m_nPaperWidth, m_pPrintSet->m_nPaperHeight);
+    geometry.MoveBy(sizeOffset, pDC->GetDeviceCaps(LOGPIXELSX), pDC->GetDeviceCaps(LOGPIXELSY));
+    return geometry;
+}
+
+BOOL CCertificateWnd::PrintSinglePage(const CSize* pOffset, CString& strError)
+{
+    CString strPrinter;
+    std::unique_ptr<CPrinterDC> pDC = OpenPrinter(strPrinter, strError);
+    if (!pDC)
+        return FALSE;
+    const PrintGeometry geometry = GetPrintGeometry(pDC.get(), pOffset ? *pOffset : GetPrinterOffset(strPrinter));
+    BOOL bDone = pDC->StartDoc(s_szDocName) > 0 && PrintPage(pDC.get(), geometry);
+    bDone = pDC->EndDoc() > 0 && bDone;
+    if (!bDone)
+        strError = LoadFormat(IDP_PRINT_FAILED, strPrinter, 0, GetMainDlg()->m_nCurRecord);
+    return bDone;
+}
+
+void CCertificateWnd::RestoreScreenPage()
+{
+    DrawPage(TRUE);
+    if (GetSafeHwnd())
+        Invalidate(TRUE);
+}
+
 BOOL CCertificateWnd::PrintCurrent()
 {
-    CMainDlg* pDlg = GetMainDlg();
-    if (!pDlg || !m_pPrintSet || !CreatePage())
+    if (!GetMainDlg() || !m_pPrintSet || !CreatePage())
         return FALSE;
-    CString strPrinter, strError;
-    std::unique_ptr<CPrinterDC> pDC = OpenPrinter(strPrinter, strError);
-    BOOL bDone = FALSE;
-    if (pDC) {
-        DrawPage(FALSE);
-        const PrintGeometry geometry = PrintGeometry::Compute(
-            pDC->GetDeviceCaps(HORZSIZE), pDC->GetDeviceCaps(VERTSIZE), pDC->GetDeviceCaps(PHYSICALWIDTH),
-            pDC->GetDeviceCaps(PHYSICALHEIGHT), m_pPrintSet->m_nPaperWidth, m_pPrintSet->m_nPaperHeight);
-        bDone = pDC->StartDoc(s_szDocName) > 0 && PrintPage(pDC.get(), geometry);
-        bDone = pDC->EndDoc() > 0 && bDone;
-        if (!bDone)
-            strError = LoadFormat(IDP_PRINT_FAILED, strPrinter, 0, pDlg->m_nCurRecord);
-        pDC.reset();
-        DrawPage(TRUE);
-        if (GetSafeHwnd())
-            Invalidate(TRUE);
-    }
+    CString strError;
+    DrawPage(FALSE);
+    const BOOL bDone = PrintSinglePage(nullptr, strError);
+    RestoreScreenPage();
     if (!strError.IsEmpty())
         AfxMessageBox(strError, MB_OK | MB_ICONSTOP);
     return bDone;
+}
+
+BOOL CCertificateWnd::PrintTestPage(CSize sizeOffset)
+{
+    if (!GetMainDlg() || !m_pPrintSet || !CreatePage())
+        return FALSE;
+    CString strError;
+    DrawTestPage();
+    const BOOL bDone = PrintSinglePage(&sizeOffset, strError);
+    RestoreScreenPage();
+    if (!strError.IsEmpty())
+        AfxMessageBox(strError, MB_OK | MB_ICONSTOP);
+    return bDone;
+}
+
+void CCertificateWnd::DrawTestPage()
+{
+    if (!m_pMemDC || !m_pPrintSet)
+        return;
+    const CSize size = GetPageSize();
+    const CRect rectPage(0, 0, size.cx, size.cy);
+    m_pMemDC->FillSolidRect(&rectPage, RGB(255, 255, 255));
+    m_pMemDC->SetBkMode(TRANSPARENT);
+    CPen pen(PS_SOLID, 2, RGB(0, 0, 0));   // 0.2 mm: fine, and still seen on any printer
+    CPen* pOldPen = m_pMemDC->SelectObject(&pen);
+    const auto Line = [this](LONG x1, LONG y1, LONG x2, LONG y2) {
+        const CRect rect = PaperToPage(CRect(x1, y1, x2, y2));
+        m_pMemDC->MoveTo(rect.left, rect.top);
+        m_pMemDC->LineTo(rect.right, rect.bottom);
+    };
+    // Rulers: a tick every millimetre, longer every 5, longest and numbered every 10 (in cm).
+    CFont font;
+    font.CreateFont(-(int)std::lround(30 * m_dPageScale), 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
+    CFont* pOldFont = m_pMemDC->SelectObject(&font);
+    const LONG nWidth = m_pPrintSet->m_nPaperWidth, nHeight = m_pPrintSet->m_nPaperHeight;
+    for (LONG n = 0; n <= std::max(nWidth, nHeight); n += 10) {
+        const LONG nTick = n % 100 == 0 ? 60 : n % 50 == 0 ? 40 : 20;
+        if (n <= nWidth)
+            Line(n, 0, n, nTick);
+        if (n <= nHeight)
+            Line(0, n, nTick, n);
+        if (n % 100 == 0 && n > 0) {
+            CString strLabel;
+            strLabel.Format("%d", (int)(n / 100));
+            const CRect rect = PaperToPage(CRect(n + 4, 62, n + 4, 62));
+            if (n <= nWidth)
+                m_pMemDC->TextOut(rect.left, rect.top, strLabel);
+            const CRect rectLeft = PaperToPage(CRect(64, n + 4, 64, n + 4));
+            if (n <= nHeight)
+                m_pMemDC->TextOut(rectLeft.left, rectLeft.top, strLabel);
+        }
+    }
+    m_pMemDC->SelectObject(pOldFont);
+    // Each item's frame, and a cross at its top-left corner.
+    CBrush brush(RGB(0, 0, 0));
+    for (int i = 0; i < m_pPrintSet->GetItemCount(); i++) {
+        const CRect rectPaper = m_pPrintSet->GetItem(i)->m_rectPaper;
+        CRect rect = PaperToPage(rectPaper);
+        m_pMemDC->FrameRect(&rect, &brush);
+        rect.DeflateRect(1, 1);
+        m_pMemDC->FrameRect(&rect, &brush);
+        Line(rectPaper.left - 50, rectPaper.top, rectPaper.left + 51, rectPaper.top);
+        Line(rectPaper.left, rectPaper.top - 50, rectPaper.left, rectPaper.top + 51);
+    }
+    m_pMemDC->SelectObject(pOldPen);
 }
 
 BOOL CCertificateWnd::PrintAll()

@@ -48,10 +48,22 @@ public:
     // into (dx, dy, Nw - dx, Nh - 2dy): one whole margin from the left, centred vertically.
     struct PrintGeometry {
         int nPw, nPh, nNw, nNh, nDx, nDy;
+        int nOffsetX, nOffsetY;   // the printer's calibration, device units
         static PrintGeometry Compute(int nHorzSizeMM, int nVertSizeMM, int nPhysicalWidth,
                                      int nPhysicalHeight, int nPaperWidth, int nPaperHeight);
+        // Moves the page by sizeOffset (0.1 mm) at the printer's resolution (dots per inch).
+        void MoveBy(CSize sizeOffset, int nLogPixelsX, int nLogPixelsY);
         CRect GetTarget() const;   // left, top, right, bottom
     };
+
+    // The calibration of a printer: how far every page printed on it is moved, in 0.1 mm,
+    // right and down positive. Kept in the user's settings under the printer's name.
+    static CSize GetPrinterOffset(const CString& strPrinter);
+    static BOOL WritePrinterOffset(const CString& strPrinter, CSize sizeOffset);
+    // The calibration page: every item's frame, a millimetre ruler along the top and left
+    // edges and a cross at each item's top-left, printed moved by sizeOffset (0.1 mm).
+    BOOL PrintTestPage(CSize sizeOffset);
+    void DrawTestPage();
 
     // Print the current record; print the records from the current one on while they are
     // printable, in one job, with a progress window that can stop the run. Without a printer,
@@ -84,6 +96,11 @@ private:
     // The default printer set up for the layout's paper; NULL, and strError set, without one.
     std::unique_ptr<CPrinterDC> OpenPrinter(CString& strPrinter, CString& strError);
     BOOL PrintPage(CPrinterDC* pDC, const PrintGeometry& geometry);
+    PrintGeometry GetPrintGeometry(CPrinterDC* pDC, CSize sizeOffset) const;
+    // One job of the page as it stands; pOffset replaces the printer's own calibration.
+    BOOL PrintSinglePage(const CSize* pOffset, CString& strError);
+    // After a job: the screen's page with its background again.
+    void RestoreScreenPage();
     // The walk of "print all" from the current record; pProgress is told of each page and may
     // stop it after the page.
     int PrintRecords(CString& strError, CProgressDialog* pProgress);
@@ -92,6 +109,7 @@ private:
     BOOL AllocatePage(int nWidth, int nHeight);
     void ReportPage(UINT nIDPrompt);
     static CRect PaperToPage(const CRect& rectPaper, double dScale);
+    CRect PaperToPage(const CRect& rectPaper) const { return PaperToPage(rectPaper, m_dPageScale); }
 
     CBitmap m_bitmapPage;
     CBitmap* m_pOldBitmap;

@@ -5,6 +5,7 @@
 #include "PrintSet.h"
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -45,12 +46,47 @@ void PutString(std::string& strData, const CString& str)
     PutString(strData, str, str.GetLength());
 }
 
+void PutLayout(std::string& strData, const CPrintSet& printSet)
+{
+    PutInt(strData, printSet.m_nPaperWidth);
+    PutInt(strData, printSet.m_nPaperHeight);
+    PutInt(strData, printSet.GetItemCount());
+    for (int i = 0; i < printSet.GetItemCount(); i++) {
+        const CPrintItem* pItem = printSet.GetItem(i);
+        PutInt(strData, pItem->m_rectPaper.left);
+        PutInt(strData, pItem->m_rectPaper.top);
+        PutInt(strData, pItem->m_rectPaper.right);
+        PutInt(strData, pItem->m_rectPaper.bottom);
+        PutString(strData, pItem->m_strText);
+        PutString(strData, pItem->m_strFontName);
+    }
+}
+
 // The text of a cell as the table holds it, without a copy.
 LPCTSTR CellText(const CGridCtrl& grid, int nRow, int nCol)
 {
     const CGridCellBase* pCell = grid.GetCell(nRow, nCol);
     const LPCTSTR pszText = pCell ? pCell->GetText() : nullptr;
     return pszText ? pszText : "";
+}
+
+// Each text byte is stored as the int32 of its negated signed value: the text byte is the low
+// byte of the value's negation. Whole values are read, so the loop runs on words, not bytes;
+// it also tells whether a zero byte came out, so the text need not be searched again.
+bool DecodeText(const unsigned char* p, size_t nLength, char* pOut)
+{
+    unsigned char nZero = 0;
+    for (size_t i = 0; i < nLength; i++) {
+        uint32_t nValue;
+        if constexpr (std::endian::native == std::endian::little)
+            std::memcpy(&nValue, p + 4 * i, 4);
+        else
+            nValue = p[4 * i];
+        const auto ch = (unsigned char)(0u - nValue);
+        pOut[i] = (char)ch;
+        nZero |= (unsigned char)(ch == 0);
+    }
+    return nZero != 0;
 }
 
 } // namespace
@@ -78,26 +114,31 @@ public:
     // ends the text; the rest of the string is still passed over.
     bool GetString(CString& str)
     {
-        std::string strText;
-        if (!GetText(strText))
+        int32_t nLength;
+        if (!PeekLength(nLength))
             return false;
-        str = CString(strText.c_str());
+        std::string strText((size_t)nLength + 1, '\0');
+        char* pOut = strText.data();
+        size_t nText;
+        GetText(pOut, nText);
+        strText.resize(nText);
+        str = CString(std::move(strText));
         return true;
     }
 
-    // Appends the text of one string and a zero byte to strTexts.
-    bool GetText(std::string& strTexts)
+    // Decodes one string at pOut followed by a zero byte and moves pOut past them; nText is
+    // the text's length up to the first decoded zero byte. A string takes 4 bytes and 4 per
+    // text byte in the file, so room for a quarter of the bytes left is always enough.
+    bool GetText(char*& pOut, size_t& nText)
     {
         int32_t nLength;
-        if (!GetInt(nLength) || nLength < 0 || (uint64_t)nLength * 4 > m_nLeft)
+        if (!PeekLength(nLength))
             return false;
-        const size_t nStart = strTexts.size();
-        strTexts.resize(nStart + (size_t)nLength + 1);
-        char* pOut = &strTexts[nStart];
-        const auto* p = reinterpret_cast<const unsigned char*>(m_pData);
-        for (int32_t i = 0; i < nLength; i++)
-            pOut[i] = (char)(0u - (uint32_t)p[4 * (size_t)i]);   // the low byte of the negation
+        Skip(4);
+        const bool bZero = DecodeText(reinterpret_cast<const unsigned char*>(m_pData), (size_t)nLength, pOut);
         pOut[nLength] = '\0';
+        nText = bZero ? std::strlen(pOut) : (size_t)nLength;
+        pOut += (size_t)nLength + 1;
         Skip(4 * (size_t)nLength);
         return true;
     }
@@ -117,6 +158,13 @@ public:
     }
 
 private:
+    // The length of the string that begins here, if the bytes left hold all of it.
+    bool PeekLength(int32_t& nLength) const
+    {
+        CDocumentCursor probe = *this;
+        return probe.GetInt(nLength) && nLength >= 0 && (uint64_t)nLength * 4 <= probe.m_nLeft;
+    }
+
     void Skip(size_t nCount)
     {
         m_pData += nCount;
@@ -153,29 +201,34 @@ std::string CDocumentFile::Build(const CGridCtrl& grid, const CPrintSet& printSe
             PutString(strData, pszText, (int)std::strlen(pszText));
         }
     }
-    PutInt(strData, printSet.m_nPaperWidth);
-    PutInt(strData, printSet.m_nPaperHeight);
-    PutInt(strData, printSet.GetItemCount());
-    for (int i = 0; i < printSet.GetItemCount(); i++) {
-        const CPrintItem* pItem = printSet.GetItem(i);
-        PutInt(strData, pItem->m_rectPaper.left);
-        PutInt(strData, pItem->m_rectPaper.top);
-        PutInt(strData, pItem->m_rectPaper.right);
-        PutInt(strData, pItem->m_rectPaper.bottom);
-        PutString(strData, pItem->m_strText);
-        PutString(strData, pItem->m_strFontName);
-    }
+    PutLayout(strData, printSet);
     ASSERT(strData.size() == nSize);
+    return strData;
+}
+
+std::string CDocumentFile::BuildLayout(const CPrintSet& printSet)
+{
+    std::string strData;
+    PutLayout(strData, printSet);
     return strData;
 }
 
 // ---- Reading ----
 
-LPCTSTR CDocumentFile::GetCellText(int nRow, int nCol) const
+const CDocumentFile::CCellText& CDocumentFile::Cell(int nRow, int nCol) const
 {
     ASSERT(nRow >= 1 && nRow < m_nRowCount && nCol >= 1 && nCol <= s_nFields);
-    const size_t nCell = (size_t)(nRow - 1) * s_nFields + (size_t)(nCol - 1);
-    return m_strCellTexts.data() + m_arrCellOffsets[nCell];
+    return m_arrCells[(size_t)(nRow - 1) * s_nFields + (size_t)(nCol - 1)];
+}
+
+LPCTSTR CDocumentFile::GetCellText(int nRow, int nCol) const
+{
+    return m_strCellTexts.data() + Cell(nRow, nCol).nOffset;
+}
+
+int CDocumentFile::GetCellLength(int nRow, int nCol) const
+{
+    return Cell(nRow, nCol).nLength;
 }
 
 void CDocumentFile::Clear()
@@ -183,7 +236,7 @@ void CDocumentFile::Clear()
     std::fill(std::begin(m_arrColumnWidths), std::end(m_arrColumnWidths), 0);
     m_nRowCount = 0;
     m_strCellTexts.clear();
-    m_arrCellOffsets.clear();
+    m_arrCells.clear();
     m_nPaperWidth = m_nPaperHeight = 0;
     m_arrItems.clear();
 }
@@ -218,12 +271,16 @@ bool CDocumentFile::ParseBody(CDocumentCursor& cursor)
         (uint64_t)(nRows - 1) * s_nFields * 4 > cursor.BytesLeft())
         return false;
     m_nRowCount = nRows;
-    m_arrCellOffsets.resize((size_t)(nRows - 1) * s_nFields);
-    m_strCellTexts.reserve(cursor.BytesLeft() / 4);
-    for (size_t& nOffset : m_arrCellOffsets) {
-        nOffset = m_strCellTexts.size();
-        if (!cursor.GetText(m_strCellTexts))
+    m_arrCells.resize((size_t)(nRows - 1) * s_nFields);
+    m_strCellTexts.resize(cursor.BytesLeft() / 4);
+    char* const pBegin = m_strCellTexts.data();
+    char* pOut = pBegin;
+    for (CCellText& cell : m_arrCells) {
+        cell.nOffset = (size_t)(pOut - pBegin);
+        size_t nText;
+        if (!cursor.GetText(pOut, nText))
             return false;
+        cell.nLength = (int)nText;
     }
 
     // A paper without width or height cannot be mapped to the screen.
@@ -297,12 +354,14 @@ void CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
 
     const int nRows = grid.GetRowCount();
     const int nCols = grid.GetColumnCount();
+    const char* const pTexts = m_strCellTexts.data();
     for (int nRow = 1; nRow < nRows; nRow++) {
+        const CCellText* pRow = nRow < m_nRowCount ? &m_arrCells[(size_t)(nRow - 1) * s_nFields] : nullptr;
         for (int nCol = 1; nCol < nCols; nCol++) {
-            LPCTSTR pszText = "";
-            if (nRow < m_nRowCount && nCol <= s_nFields)
-                pszText = GetCellText(nRow, nCol);
-            grid.SetItemText(nRow, nCol, pszText);
+            if (pRow && nCol <= s_nFields)
+                grid.SetItemText(nRow, nCol, pTexts + pRow[nCol - 1].nOffset, pRow[nCol - 1].nLength);
+            else
+                grid.SetItemText(nRow, nCol, "", 0);
         }
     }
 

@@ -31,6 +31,8 @@ public:
 
     // The whole file of the table and the layout, byte for byte.
     static std::string Build(const CGridCtrl& grid, const CPrintSet& printSet);
+    // The file's last part: the paper size and the items.
+    static std::string BuildLayout(const CPrintSet& printSet);
 
     // Parses the bytes of a whole file. Anything but documentRead leaves no document behind.
     ReadResult Parse(const char* pData, size_t nSize);
@@ -52,13 +54,20 @@ public:
 
     int GetRowCount() const { return m_nRowCount; }
     int GetColumnWidth(int nField) const { return m_arrColumnWidths[nField]; }
-    // Rows 1 to GetRowCount() - 1, fields 1 to 26.
+    // Rows 1 to GetRowCount() - 1, fields 1 to 26; the length is the text's, without the
+    // zero byte that ends it.
     LPCTSTR GetCellText(int nRow, int nCol) const;
+    int GetCellLength(int nRow, int nCol) const;
     LONG m_nPaperWidth = 0;
     LONG m_nPaperHeight = 0;
     std::vector<CItem> m_arrItems;
 
 private:
+    struct CCellText {
+        size_t nOffset;
+        int nLength;
+    };
+    const CCellText& Cell(int nRow, int nCol) const;
     bool ParseBody(CDocumentCursor& cursor);
     bool ParseItems(CDocumentCursor& cursor);
     void Clear();
@@ -66,7 +75,7 @@ private:
     int m_arrColumnWidths[CPrintItem::FIELD_COUNT] = {};
     int m_nRowCount = 0;
     // The cell texts of rows 1 to m_nRowCount - 1, fields A to Z within a row, each ending in
-    // a zero byte, one after the other in one block; m_arrCellOffsets says where each begins.
+    // a zero byte, one after the other in one block; m_arrCells says where each begins.
     std::string m_strCellTexts;
-    std::vector<size_t> m_arrCellOffsets;
+    std::vector<CCellText> m_arrCells;
 };

@@ -59,7 +59,8 @@ CString SavePathOf(const CString& strChosen)
 
 CMainDlg::CMainDlg(CWnd* pParent)
     : CDialog(IDD, pParent), m_nCurRecord(2), m_strPathName(LoadText(IDS_NEW_FILE)),
-      m_hIcon(AfxLoadIcon(IDR_MAINFRAME))
+      m_hIcon(AfxLoadIcon(IDR_MAINFRAME)), m_bModified(FALSE), m_nTitleNameEnd(-1),
+      m_arrSavedWidths()
 {
     MapClicked(IDC_LAYOUT_DESIGN, &CMainDlg::OnLayoutDesign);
     MapClicked(IDC_PREVIEW, &CMainDlg::OnPreview);
@@ -68,6 +69,8 @@ CMainDlg::CMainDlg(CWnd* pParent)
     MapClicked(IDC_SAVE_FILE_AS, &CMainDlg::OnSaveFileAs);
     MapClicked(IDC_OPEN_FILE, &CMainDlg::OnOpenFile);
     MapClicked(IDC_CLOSE_FILE, &CMainDlg::OnCloseFile);
+    // The table reports every release of the mouse button as a click.
+    MapClicked(IDC_GRID, &CMainDlg::OnGridClicked);
 }
 
 CMainDlg::~CMainDlg() = default;
@@ -93,9 +96,10 @@ BOOL CMainDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
 
     SetUpTable();
+    SetModified(FALSE);
     // A document that cannot be read was reported; the window opens on a new one.
-    if (!m_strOpenPath.IsEmpty() && LoadDocument(m_strOpenPath))
-        m_strPathName = m_strOpenPath;
+    if (!m_strOpenPath.IsEmpty())
+        ReadDocument(m_strOpenPath);
     UpdateTitle();
     return TRUE;
 }
@@ -123,14 +127,31 @@ void CMainDlg::SetUpTable()
 
 BOOL CMainDlg::UpdateTitle()
 {
-    CString strTitle;
-    strTitle.Format("Veltrane [ %s ]", m_strPathName);
+    m_strTitle.Format("Veltrane [ %s ]", m_strPathName);
+    m_nTitleNameEnd = m_strTitle.GetLength() - 2;
+    UINT nFixedTitle = 0;
     if (m_strPathName == LoadText(IDS_NEW_FILE))
-        strTitle = LoadText(IDS_TITLE_NEW_FILE);
+        nFixedTitle = IDS_TITLE_NEW_FILE;
     if (IsTableEmpty())
-        strTitle = LoadText(IDS_TITLE_EMPTY_TABLE);
-    SetWindowText(strTitle);
+        nFixedTitle = IDS_TITLE_EMPTY_TABLE;
+    if (nFixedTitle) {
+        m_strTitle = LoadText(nFixedTitle);
+        m_nTitleNameEnd = m_strTitle.Find(" ]");
+    }
+    ShowTitle();
     return TRUE;
+}
+
+// The title UpdateTitle chose, with "*" after the document's name while it is modified. The
+// title is not chosen anew: only the file commands do that.
+void CMainDlg::ShowTitle()
+{
+    if (!GetSafeHwnd())
+        return;
+    CString strTitle = m_strTitle;
+    if (m_bModified && m_nTitleNameEnd >= 0)
+        strTitle.Insert(m_nTitleNameEnd, "*");
+    SetWindowText(strTitle);
 }
 
 // Fields A to D of records 1 and 2 decide; no other cell is looked at.
@@ -146,6 +167,34 @@ BOOL CMainDlg::IsTableEmpty()
 // Enter does not close the main window.
 void CMainDlg::OnOK()
 {
+}
+
+// Esc and the close box end the program once the document is saved or given up.
+void CMainDlg::OnCancel()
+{
+    if (SaveModified())
+        CDialog::OnCancel();
+}
+
+BOOL CMainDlg::OnQueryEndSession()
+{
+    return SaveModified();
+}
+
+// Every edit, paste, cut and delete in the table ends with GVN_ENDLABELEDIT; an edit that
+// changed nothing leaves the table unmarked.
+BOOL CMainDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
+{
+    const auto* pNMHDR = reinterpret_cast<const NMHDR*>(lParam);
+    if (wParam == IDC_GRID && pNMHDR && pNMHDR->code == (UINT)GVN_ENDLABELEDIT)
+        NoteTableChanges();
+    return CDialog::OnNotify(wParam, lParam, pResult);
+}
+
+// A column divider dragged or double-clicked ends with a release of the button.
+void CMainDlg::OnGridClicked()
+{
+    NoteTableChanges();
 }
 
 void CMainDlg::OnSysCommand(UINT nID, LPARAM lParam)
@@ -164,9 +213,14 @@ void CMainDlg::OnLayoutDesign()
         AfxMessageBox(IDP_EMPTY_TABLE_DESIGN);
         return;
     }
+    // The layout as the file would store it, before and after: an opening that changed
+    // nothing leaves the document unmodified.
+    const std::string strLayout = CDocumentFile::BuildLayout(m_printSet);
     CSetupDlg dlg(this);
     dlg.m_pPrintSet = &m_printSet;
     dlg.DoModal();
+    if (CDocumentFile::BuildLayout(m_printSet) != strLayout)
+        SetModified(TRUE);
 }
 
 void CMainDlg::OnPreview()
@@ -187,53 +241,83 @@ void CMainDlg::OnAuthorPage()
 
 void CMainDlg::OnSaveFile()
 {
-    if (IsTableEmpty()) {
-        AfxMessageBox(IDP_EMPTY_TABLE_SAVE);
-        return;
-    }
-    if (m_strPathName == LoadText(IDS_NEW_FILE)) {
-        OnSaveFileAs();
-        return;
-    }
-    SaveDocument();
+    SaveFile();
 }
 
 void CMainDlg::OnSaveFileAs()
 {
+    SaveFileAs();
+}
+
+BOOL CMainDlg::SaveFile()
+{
     if (IsTableEmpty()) {
         AfxMessageBox(IDP_EMPTY_TABLE_SAVE);
-        return;
+        return FALSE;
+    }
+    if (m_strPathName == LoadText(IDS_NEW_FILE))
+        return SaveFileAs();
+    if (!SaveDocument())
+        return FALSE;
+    SetModified(FALSE);
+    return TRUE;
+}
+
+BOOL CMainDlg::SaveFileAs()
+{
+    if (IsTableEmpty()) {
+        AfxMessageBox(IDP_EMPTY_TABLE_SAVE);
+        return FALSE;
     }
     const CString strPath = AskSavePath();
     if (strPath.IsEmpty())
-        return;
+        return FALSE;
     // A file that could not be written (SaveDocument said why) does not become the document.
     const CString strPrevious = m_strPathName;
     m_strPathName = strPath;
     if (!SaveDocument()) {
         m_strPathName = strPrevious;
-        return;
+        return FALSE;
     }
+    SetModified(FALSE);
     UpdateTitle();
+    return TRUE;
 }
 
-// The chosen file replaces the document only once it was read completely (LoadDocument
-// checks all of it first); cancelling or a refused file leaves everything as it was.
+// The question comes before the file dialog; the chosen file replaces the document only once
+// it was read completely (LoadDocument checks all of it first). Cancelling or a refused file
+// leaves everything as it was.
 void CMainDlg::OnOpenFile()
 {
+    if (!SaveModified())
+        return;
     const CString strPath = AskOpenPath();
-    if (strPath.IsEmpty())
-        return;
-    if (!LoadDocument(strPath))
-        return;
-    m_strPathName = strPath;
-    UpdateTitle();
+    if (!strPath.IsEmpty())
+        ReadDocument(strPath);
 }
 
-// Empties the records and the layout's items; the path, title, paper size, column widths,
-// row count and current record stay.
+BOOL CMainDlg::OpenDocument(CString strPath)
+{
+    return SaveModified() && ReadDocument(strPath);
+}
+
+BOOL CMainDlg::ReadDocument(const CString& strPath)
+{
+    if (!LoadDocument(strPath))
+        return FALSE;
+    m_strPathName = strPath;
+    SetModified(FALSE);
+    UpdateTitle();
+    return TRUE;
+}
+
+// Empties the records and the layout's items once the document is saved or given up; the
+// path, title, paper size, column widths, row count and current record stay. What is left
+// holds nothing to lose.
 void CMainDlg::OnCloseFile()
 {
+    if (!SaveModified())
+        return;
     const int nRows = m_wndGrid.GetRowCount();
     const int nCols = m_wndGrid.GetColumnCount();
     for (int nRow = 1; nRow < nRows; nRow++)
@@ -242,6 +326,66 @@ void CMainDlg::OnCloseFile()
     if (m_wndGrid.GetSafeHwnd())
         m_wndGrid.Invalidate(TRUE);
     m_printSet.RemoveAllItems();
+    SetModified(FALSE);
+}
+
+// ---- Changes not yet saved ----
+
+BOOL CMainDlg::IsModified()
+{
+    NoteTableChanges();
+    return m_bModified;
+}
+
+void CMainDlg::SetModified(BOOL bModified)
+{
+    // The table's own marks and the widths it had are now saved, read or thrown away.
+    if (!bModified) {
+        m_wndGrid.SetModified(FALSE);
+        KeepColumnWidths();
+    }
+    if (bModified == m_bModified)
+        return;
+    m_bModified = bModified;
+    ShowTitle();
+}
+
+// The table marks the cells it changes itself; column widths are compared with the file's.
+void CMainDlg::NoteTableChanges()
+{
+    if (m_bModified)
+        return;
+    BOOL bChanged = m_wndGrid.GetModified();
+    for (int i = 0; i < CPrintItem::FIELD_COUNT && !bChanged; i++)
+        bChanged = FieldWidth(i) != m_arrSavedWidths[i];
+    if (bChanged)
+        SetModified(TRUE);
+}
+
+void CMainDlg::KeepColumnWidths()
+{
+    for (int i = 0; i < CPrintItem::FIELD_COUNT; i++)
+        m_arrSavedWidths[i] = FieldWidth(i);
+}
+
+// The width of field nField's column; -1 while the table has no such column.
+int CMainDlg::FieldWidth(int nField) const
+{
+    return nField + 1 < m_wndGrid.GetColumnCount() ? m_wndGrid.GetColumnWidth(nField + 1) : -1;
+}
+
+BOOL CMainDlg::SaveModified()
+{
+    // A cell still being edited belongs to the document.
+    if (m_wndGrid.GetSafeHwnd())
+        m_wndGrid.EndEditing();
+    if (!IsModified())
+        return TRUE;
+    switch (AfxMessageBox(IDP_SAVE_MODIFIED, MB_YESNOCANCEL | MB_ICONQUESTION)) {
+    case IDYES: return SaveFile();
+    case IDNO: return TRUE;
+    default: return FALSE;
+    }
 }
 
 CString CMainDlg::AskSavePath()

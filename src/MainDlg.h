@@ -4,6 +4,7 @@
 
 #include "Dialog.h"
 #include "GridCtrl.h"
+#include "PrintItem.h"
 #include "PrintSet.h"
 #include "resource.h"
 
@@ -36,11 +37,26 @@ public:
     BOOL SaveDocument();
     BOOL LoadDocument(CString strPath);
 
+    // Whether the document holds changes its file does not: edits, pastes, cuts and deletes
+    // in the table, column widths, and the layout and paper size changed in the design
+    // window. Set by those changes, cleared by a save, an open or the close command.
+    BOOL IsModified();
+    void SetModified(BOOL bModified = TRUE);
+    // Before the document is thrown away: a modified one is offered for saving (yes saves,
+    // no discards, cancel keeps it). TRUE when the caller may go on.
+    BOOL SaveModified();
+    // Opens strPath in place of the document once SaveModified agrees; the path and title
+    // follow a document that was read. FALSE when the document stayed as it was.
+    BOOL OpenDocument(CString strPath);
+
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override;
+    void OnCancel() override;
     void OnSysCommand(UINT nID, LPARAM lParam) override;
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
+    BOOL OnQueryEndSession() override;
 
     // Buttons.
     void OnLayoutDesign();
@@ -50,10 +66,27 @@ protected:
     void OnSaveFileAs();
     void OnOpenFile();
     void OnCloseFile();
+    void OnGridClicked();
 
+    // The save commands; TRUE once the document is in its file.
+    BOOL SaveFile();
+    BOOL SaveFileAs();
     CString AskSavePath();
     CString AskOpenPath();
 
 private:
     void SetUpTable();
+    BOOL ReadDocument(const CString& strPath);
+    void ShowTitle();
+    void NoteTableChanges();
+    void KeepColumnWidths();
+    int FieldWidth(int nField) const;
+
+    BOOL m_bModified;
+    // The title UpdateTitle chose, and where its document name ends (the mark of a modified
+    // document follows it).
+    CString m_strTitle;
+    int m_nTitleNameEnd;
+    // The widths of the record columns as the file has them.
+    int m_arrSavedWidths[CPrintItem::FIELD_COUNT];
 };

@@ -1,5 +1,6 @@
 #include "PreviewDlg.h"
 
+#include "CalibrateDlg.h"
 #include "CommonDialogs.h"
 #include "File.h"
 #include "MainApp.h"
@@ -16,6 +17,7 @@ CPreviewDlg::CPreviewDlg(CWnd* pParent) : CDialog(IDD, pParent), m_pPrintSet(nul
     MapClicked(IDC_PRINT, &CPreviewDlg::OnPrint);
     MapClicked(IDC_PRINT_ALL, &CPreviewDlg::OnPrintAll);
     MapClicked(IDC_EXPORT_PDF, &CPreviewDlg::OnExportPdf);
+    MapClicked(IDC_PRINT_CALIBRATE, &CPreviewDlg::OnCalibrate);
 }
 
 CPreviewDlg::~CPreviewDlg() = default;
@@ -120,4 +122,11 @@ CString CPreviewDlg::AskPdfPath()
     if (dlg.DoModal() != IDOK)
         return CString();
     return dlg.GetPathName();
+}
+
+void CPreviewDlg::OnCalibrate()
+{
+    CCalibrateDlg dlg(this);
+    dlg.m_pCertificateWnd = &m_wndCertificate;
+    dlg.DoModal();
 }

@@ -33,4 +33,5 @@ protected:
     // Every printable record from the one shown on into one PDF file the user names.
     void OnExportPdf();
     CString AskPdfPath();
+    void OnCalibrate();
 };

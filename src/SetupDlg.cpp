@@ -115,8 +115,20 @@ void CSetupDlg::OnClose()
     m_picture.Free();
     DeleteViews();
     for (int i = 0; i < m_pPrintSet->GetItemCount(); i++)
-        m_pPrintSet->GetItem(i)->ScreenToPaper(m_pPrintSet);
+        WriteBackItem(m_pPrintSet->GetItem(i));
     EndDialog(IDCANCEL);
+}
+
+// An item still where its paper rectangle shows it keeps that rectangle: mapping it to the
+// screen's coarser grid and back would move it up and left a little at every opening.
+void CSetupDlg::WriteBackItem(CPrintItem* pItem)
+{
+    const CRect rectScreen = pItem->m_rectScreen;
+    pItem->PaperToScreen(m_pPrintSet);
+    const BOOL bMoved = pItem->m_rectScreen != rectScreen;
+    pItem->m_rectScreen = rectScreen;
+    if (bMoved)
+        pItem->ScreenToPaper(m_pPrintSet);
 }
 
 // Views.

@@ -70,6 +70,7 @@ protected:
     void OnClose();
 
 private:
+    void WriteBackItem(CPrintItem* pItem);
     // What an undo step puts back: the paper size, every item and the selection.
     struct ItemState {
         CRect rectPaper, rectScreen, rectPage;

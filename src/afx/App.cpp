@@ -1,9 +1,14 @@
 #include "App.h"
 
 #include "Codec.h"
+
+#include <QSettings>
+
+#include "Codec.h"
 #include "Resource.h"
 
 #include <QApplication>
+#include <QSessionManager>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -62,6 +67,13 @@ int CWinApp::ExitInstance()
     return 0;
 }
 
+BOOL CWinApp::QueryEndSession()
+{
+    if (!m_pMainWnd || !m_pMainWnd->GetSafeHwnd())
+        return TRUE;
+    return (BOOL)m_pMainWnd->SendMessage(WM_QUERYENDSESSION, 0, 0);
+}
+
 HICON CWinApp::LoadIcon(UINT nIDResource) const
 {
     return AfxLoadIcon(nIDResource);
@@ -118,10 +130,48 @@ int AfxWinMain(int argc, char** argv)
     if (!pApp)
         return -1;
     pApp->SetCurrentNames();
+    // The session manager asks before the desktop session ends; the program may ask the user.
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, [pApp](QSessionManager& manager) {
+        if (!manager.allowsInteraction())
+            return;
+        if (!pApp->QueryEndSession())
+            manager.cancel();
+        manager.release();
+    });
     if (!pApp->InitInstance()) {
         if (pApp->m_pMainWnd && pApp->m_pMainWnd->GetSafeHwnd())
             pApp->m_pMainWnd->DestroyWindow();
         return pApp->ExitInstance();
     }
     return pApp->Run();
+}
+
+// ---- Settings ----
+
+namespace {
+
+// One settings file for the program; a section name may hold any character but the separators.
+QString ProfileKey(LPCTSTR lpszSection, LPCTSTR lpszEntry)
+{
+    QString strSection = Codec::ToUnicode(lpszSection);
+    strSection.replace(u'/', u'_').replace(u'\\', u'_');
+    return strSection + u'/' + Codec::ToUnicode(lpszEntry);
+}
+
+} // namespace
+
+UINT CWinApp::GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Veltrane"), QStringLiteral("veltrane"));
+    bool bOk = false;
+    const int nValue = settings.value(ProfileKey(lpszSection, lpszEntry)).toInt(&bOk);
+    return (UINT)(bOk ? nValue : nDefault);
+}
+
+BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Veltrane"), QStringLiteral("veltrane"));
+    settings.setValue(ProfileKey(lpszSection, lpszEntry), nValue);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }

@@ -20,6 +20,14 @@ public:
     virtual int Run();
     // The program's exit code.
     virtual int ExitInstance();
+    // The desktop session is ending: the main window may ask the user (WM_QUERYENDSESSION).
+    // FALSE when it asks to keep the session going.
+    BOOL QueryEndSession();
+
+    // The user's settings (QSettings, one file for the program): an integer under a section
+    // and an entry, CP936 names; nDefault when there is none.
+    UINT GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault);
+    BOOL WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue);
 
     HICON LoadIcon(UINT nIDResource) const;
     HCURSOR LoadCursor(UINT nIDResource) const;

@@ -18,11 +18,14 @@ QClipboard* Clipboard()
                                                                           : nullptr;
 }
 
-// CF_TEXT ends at its first NUL.
-CString UpToFirstNul(const CString& str)
+// CF_TEXT ends at its first NUL. Taken and given back by value: a clipboard text can be a
+// whole table, and most have no NUL to cut.
+CString UpToFirstNul(CString str)
 {
     const size_t nNul = str.str().find('\0');
-    return nNul == std::string::npos ? str : CString(str.str().substr(0, nNul));
+    if (nNul != std::string::npos)
+        str = CString(str.str().substr(0, nNul));
+    return str;
 }
 
 DWORD KeyStateOf(const QDropEvent* pEvent)
@@ -148,9 +151,9 @@ private:
 // ---------------------------------------------------------------------------------------------
 // COleDataSource
 
-void COleDataSource::CacheText(const CString& strText)
+void COleDataSource::CacheText(CString strText)
 {
-    m_strText = UpToFirstNul(strText);
+    m_strText = UpToFirstNul(std::move(strText));
     m_bHasText = TRUE;
 }
 

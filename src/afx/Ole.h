@@ -23,7 +23,7 @@ typedef DWORD DROPEFFECT;
 class COleDataSource {
 public:
     virtual ~COleDataSource() = default;
-    void CacheText(const CString& strText);
+    void CacheText(CString strText);
     BOOL HasText() const { return m_bHasText; }
     const CString& GetText() const { return m_strText; }
     // Puts the data on the system clipboard and deletes this object: the clipboard keeps a

@@ -43,7 +43,7 @@ CQtPrinterDC::CQtPrinterDC(const QPrinterInfo& info, const DEVMODE& devMode)
 {
     if (!m_printer.isValid())
         return;
-    QPageLayout layout = m_printer.pageLayout();
+    const QPageLayout layout = m_printer.pageLayout();
     if (devMode.dmFields & (DM_PAPERWIDTH | DM_PAPERLENGTH)) {
         // The sheet is described as it is to be read, across by down, and never marked
         // landscape: CUPS would turn a landscape job's content onto a portrait sheet.
@@ -60,11 +60,10 @@ CQtPrinterDC::CQtPrinterDC(const QPrinterInfo& info, const DEVMODE& devMode)
         const auto Points = [](LONG nUnits) { return std::max(1.0, std::round(nUnits * 72.0 / 254.0)) + 0.5; };
         const QPageSize pageSize(QSizeF(Points(size.cx), Points(size.cy)), QPageSize::Point, QString(),
                                  QPageSize::ExactMatch);
-        // Printable area: what the printer can reach on that sheet.
-        layout = QPageLayout(pageSize, QPageLayout::Portrait, QMarginsF());
-        layout.setMargins(layout.minimumMargins());
-        if (!m_printer.setPageLayout(layout))
-            m_printer.setPageLayout(QPageLayout(pageSize, QPageLayout::Portrait, QMarginsF()));
+        // The printable area is what the printer can reach on that sheet.
+        m_printer.setPageOrientation(QPageLayout::Portrait);
+        m_printer.setPageSize(pageSize);
+        m_printer.setPageMargins(m_printer.pageLayout().minimumMargins());
     } else if (devMode.dmFields & DM_ORIENTATION) {
         m_printer.setPageOrientation(devMode.dmOrientation == DMORIENT_LANDSCAPE ? QPageLayout::Landscape
                                                                                 : QPageLayout::Portrait);

@@ -7,6 +7,7 @@
 
 #include <cstdarg>
 #include <string>
+#include <utility>
 #include <vector>
 
 class CString {
@@ -18,6 +19,7 @@ public:
     CString(LPCTSTR pch, int nLength);    // exactly nLength bytes, NULs included
     CString(TCHAR ch, int nRepeat = 1);
     explicit CString(const std::string& s) : m_str(s) {}
+    explicit CString(std::string&& s) noexcept : m_str(std::move(s)) {}
     CString& operator=(const CString&) = default;
     CString& operator=(CString&&) noexcept = default;
     CString& operator=(LPCTSTR psz);

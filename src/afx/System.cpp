@@ -8,6 +8,7 @@
 #include "Testing.h"
 #include "WndState.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -18,6 +19,7 @@
 #include <QStyleHints>
 #include <QWidget>
 #include <chrono>
+#include <utility>
 
 BOOL IsWindow(HWND hWnd)
 {
@@ -214,6 +216,13 @@ int MessageBox(LPCTSTR lpszText, LPCTSTR lpszCaption, UINT nType)
         break;
     default: box.setStandardButtons(QMessageBox::Ok); break;
     }
+    // The buttons speak the program's language, whatever the desktop's is.
+    const std::pair<QMessageBox::StandardButton, const char16_t*> texts[] = {
+        {QMessageBox::Ok, u"确定"}, {QMessageBox::Cancel, u"取消"},
+        {QMessageBox::Yes, u"是"}, {QMessageBox::No, u"否"}};
+    for (const auto& [button, pszText] : texts)
+        if (QAbstractButton* pButton = box.button(button))
+            pButton->setText(QString::fromUtf16(pszText));
     switch (box.exec()) {
     case QMessageBox::Cancel: return IDCANCEL;
     case QMessageBox::Yes: return IDYES;

@@ -674,6 +674,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         return DefWindowProc(message, wParam, lParam);
     case WM_NCHITTEST: return OnNcHitTest(point);
     case WM_DESTROY: OnDestroy(); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession();
     default: return DefWindowProc(message, wParam, lParam);
     }
 }
@@ -721,6 +722,7 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam)
         }
         return 0;
     case WM_CLOSE: DestroyWindow(); return 0;
+    case WM_QUERYENDSESSION: return TRUE;
     case WM_SETFONT:
         if (d)
             d->m_pFont = reinterpret_cast<CFont*>(wParam);
@@ -1056,6 +1058,11 @@ LRESULT CWnd::OnNcHitTest(CPoint point)
 }
 
 void CWnd::OnDestroy() {}
+
+BOOL CWnd::OnQueryEndSession()
+{
+    return (BOOL)DefWindowProc(WM_QUERYENDSESSION, 0, 0);
+}
 
 // Device contexts of a window: both draw into its backing image.
 

@@ -198,6 +198,8 @@ protected:
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual LRESULT OnNcHitTest(CPoint point);
     virtual void OnDestroy();
+    // The desktop session is ending: FALSE asks to keep it going.
+    virtual BOOL OnQueryEndSession();
 
 private:
     friend class CWndPrivate;

@@ -34,6 +34,19 @@ void CGridCell::SetText(LPCTSTR szText)
     m_strText = szText ? szText : "";
 }
 
+// Into the memory the text already has, where it is large enough: a document read into a
+// full table replaces thousands of texts of about the same length.
+void CGridCell::SetText(LPCTSTR pch, int nLength)
+{
+    ASSERT(nLength >= 0 && (nLength == 0 || std::memchr(pch, '\0', (size_t)nLength) == nullptr));
+    if (nLength <= 0) {
+        m_strText.Empty();
+        return;
+    }
+    std::memcpy(m_strText.GetBuffer(nLength), pch, (size_t)nLength);
+    m_strText.ReleaseBuffer(nLength);
+}
+
 void CGridCell::SetFont(const LOGFONT* plf)
 {
     ASSERT(plf);

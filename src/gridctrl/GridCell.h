@@ -11,6 +11,7 @@ public:
     ~CGridCell() override = default;
 
     void SetText(LPCTSTR szText) override;
+    void SetText(LPCTSTR pch, int nLength) override;
     void SetImage(int nImage) override { m_nImage = nImage; }
     void SetData(LPARAM lParam) override { m_lParam = lParam; }
     void SetFormat(DWORD nFormat) override { m_nFormat = nFormat; }

@@ -24,6 +24,8 @@ public:
     ~CGridCellBase() override = default;
 
     virtual void SetText(LPCTSTR) { ASSERT(FALSE); }
+    // nLength bytes at pch, which hold no NUL.
+    virtual void SetText(LPCTSTR pch, int nLength) { SetText(CString(pch, nLength)); }
     virtual void SetImage(int) { ASSERT(FALSE); }
     virtual void SetData(LPARAM) { ASSERT(FALSE); }
     virtual void SetState(DWORD nState) { m_nState = nState; }

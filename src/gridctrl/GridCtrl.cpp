@@ -497,6 +497,20 @@ BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR str)
     return TRUE;
 }
 
+BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR pch, int nLength)
+{
+    CGridCellBase* pCell = GetCell(nRow, nCol);
+    if (!pCell)
+        return FALSE;
+    pCell->SetText(pch, nLength);
+    // As SetModified (TRUE, nRow, nCol), without finding the cell again.
+    if (nRow > 0 && nCol > 0)
+        MarkModified(pCell);
+    else
+        m_bModified = TRUE;
+    return TRUE;
+}
+
 CString CGridCtrl::GetItemText(int nRow, int nCol) const
 {
     const CGridCellBase* pCell = GetCell(nRow, nCol);
@@ -600,8 +614,7 @@ void CGridCtrl::SetModified(BOOL bModified, int nRow, int nCol)
         m_bModified = bModified;
     } else if (CGridCellBase* pCell = GetCell(nRow, nCol)) {
         if (bModified) {
-            pCell->SetState(pCell->GetState() | GVIS_MODIFIED);
-            m_bModified = TRUE;
+            MarkModified(pCell);
         } else {
             pCell->SetState(pCell->GetState() & ~GVIS_MODIFIED);
         }
@@ -612,6 +625,13 @@ void CGridCtrl::SetModified(BOOL bModified, int nRow, int nCol)
             for (CGridCellBase* pCell : *pRow)
                 if (pCell)
                     pCell->SetState(pCell->GetState() & ~GVIS_MODIFIED);
+}
+
+// A record cell that changed, and with it the grid.
+void CGridCtrl::MarkModified(CGridCellBase* pCell)
+{
+    pCell->SetState(pCell->GetState() | GVIS_MODIFIED);
+    m_bModified = TRUE;
 }
 
 BOOL CGridCtrl::GetModified(int nRow, int nCol) const
@@ -1030,37 +1050,57 @@ void CGridCtrl::SetSelectedRange(int nMinRow, int nMinCol, int nMaxRow, int nMax
     const CCellRange range(nMinRow, nMinCol, nMaxRow, nMaxCol);
     const CCellRange visible = GetVisibleNonFixedCellRange();
 
-    // Unselect everything; what leaves the selection is repainted. Clearing the bit edits the
-    // map, so walk a copy.
-    const std::vector<std::pair<DWORD, CCellID>> selected(m_SelectedCellMap.begin(), m_SelectedCellMap.end());
-    for (const auto& [key, cell] : selected) {
+    const bool bAllSet = nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0;
+    const bool bRangeSelected =
+        bAllSet && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol;
+    // The selection held when a Ctrl-extension began stays selected.
+    const auto isKept = [this, bAllSet](int row, int col) {
+        return bAllSet && !m_PrevSelectedCellMap.empty() &&
+               m_PrevSelectedCellMap.count(SelectionKey(row, col)) != 0;
+    };
+
+    // Only the cells whose state changes are touched and repainted: those that stay selected
+    // keep their entry, so selecting all of a table that is all selected walks it and no
+    // more. Clearing the bit edits the map, so the leavers are gathered first.
+    std::vector<CCellID> leaving;
+    size_t nInRange = 0;
+    for (auto it = m_SelectedCellMap.begin(); it != m_SelectedCellMap.end();) {
+        const CCellID cell = it->second;
         if (!IsValid(cell)) {
-            m_SelectedCellMap.erase(key);
+            it = m_SelectedCellMap.erase(it);
             continue;
         }
+        if (bRangeSelected && range.InRange(cell))
+            nInRange++;
+        else if (!isKept(cell.row, cell.col))
+            leaving.push_back(cell);
+        ++it;
+    }
+    for (const CCellID& cell : leaving) {
         SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) & ~GVIS_SELECTED);
-        if (!range.InRange(cell))
-            RedrawSelectionChange(cell.row, cell.col, pDC, visible);
+        RedrawSelectionChange(cell.row, cell.col, pDC, visible);
     }
 
-    const bool bAllSet = nMinRow >= 0 && nMinCol >= 0 && nMaxRow >= 0 && nMaxCol >= 0;
-    // The selection held when a Ctrl-extension began stays selected.
+    const auto select = [&](int row, int col) {
+        const UINT nState = GetItemState(row, col);
+        if (nState & GVIS_SELECTED)
+            return;
+        SetItemState(row, col, nState | GVIS_SELECTED);
+        RedrawSelectionChange(row, col, pDC, visible);
+    };
     if (bAllSet)
         for (const auto& [key, cell] : m_PrevSelectedCellMap)
-            if (IsValid(cell)) {
-                SetItemState(cell.row, cell.col, GetItemState(cell.row, cell.col) | GVIS_SELECTED);
-                RedrawSelectionChange(cell.row, cell.col, pDC, visible);
-            }
-
-    if (bAllSet && nMaxRow < m_nRows && nMaxCol < m_nCols && nMinRow <= nMaxRow && nMinCol <= nMaxCol)
+            if (IsValid(cell))
+                select(cell.row, cell.col);
+    // A range whose every cell is selected already has nothing to add.
+    const size_t nRangeCells =
+        bRangeSelected ? (size_t)(nMaxRow - nMinRow + 1) * (size_t)(nMaxCol - nMinCol + 1) : 0;
+    if (bRangeSelected && nInRange < nRangeCells) {
+        m_SelectedCellMap.reserve(nRangeCells);
         for (int row = nMinRow; row <= nMaxRow; row++)
-            for (int col = nMinCol; col <= nMaxCol; col++) {
-                const UINT nState = GetItemState(row, col);
-                if (nState & GVIS_SELECTED)
-                    continue;
-                SetItemState(row, col, nState | GVIS_SELECTED);
-                RedrawSelectionChange(row, col, pDC, visible);
-            }
+            for (int col = nMinCol; col <= nMaxCol; col++)
+                select(row, col);
+    }
 
     if (pDC)
         ReleaseDC(pDC);
@@ -2436,9 +2476,8 @@ COleDataSource* CGridCtrl::CopySelectedCells()
 
     // Without the memory for the text the clipboard keeps what it had.
     try {
-        const CString strText(SelectedCellsText(range));
         auto pSource = std::make_unique<COleDataSource>();
-        pSource->CacheText(strText);
+        pSource->CacheText(CString(SelectedCellsText(range)));
         return pSource.release();
     } catch (const std::bad_alloc&) {
         return nullptr;
@@ -2446,25 +2485,52 @@ COleDataSource* CGridCtrl::CopySelectedCells()
 }
 
 // The selection's bounding block, row by row: fields joined by TAB, rows by LF. Hidden rows
-// and columns give nothing; cells of the block that are not selected give empty fields.
+// and columns give nothing, not even their separator; cells of the block that are not
+// selected give empty fields. A full table is some 7800 fields, so the text is measured
+// first and built in one buffer.
 std::string CGridCtrl::SelectedCellsText(const CCellRange& range) const
 {
-    std::string strText;
+    std::vector<int> shownCols;
+    for (int col = range.GetMinCol(); col <= range.GetMaxCol(); col++)
+        if (GetColumnWidth(col) != 0)
+            shownCols.push_back(col);
+    const auto selectedText = [this](int row, int col) -> std::string_view {
+        const CGridCellBase* pCell = GetCell(row, col);
+        const LPCTSTR pszText = pCell && (pCell->GetState() & GVIS_SELECTED) ? pCell->GetText() : nullptr;
+        return pszText ? std::string_view(pszText) : std::string_view();
+    };
+    const auto separatorAfter = [&range](int col) { return col != range.GetMaxCol(); };
+    const auto endOfRow = [&range](int row) { return row != range.GetMaxRow(); };
+
+    // The cells are visited once; their texts are then copied in order into one buffer.
+    std::vector<int> shownRows;
+    std::vector<std::string_view> texts;
+    texts.reserve((size_t)(range.GetMaxRow() - range.GetMinRow() + 1) * shownCols.size());
+    size_t nLength = 0;
     for (int row = range.GetMinRow(); row <= range.GetMaxRow(); row++) {
         if (GetRowHeight(row) == 0)
             continue;
-        for (int col = range.GetMinCol(); col <= range.GetMaxCol(); col++) {
-            if (GetColumnWidth(col) == 0)
-                continue;
-            const CGridCellBase* pCell = GetCell(row, col);
-            if (pCell && (pCell->GetState() & GVIS_SELECTED) && pCell->GetText())
-                strText += pCell->GetText();
-            if (col != range.GetMaxCol())
+        shownRows.push_back(row);
+        for (const int col : shownCols) {
+            texts.push_back(selectedText(row, col));
+            nLength += texts.back().size() + (separatorAfter(col) ? 1 : 0);
+        }
+        nLength += endOfRow(row) ? 1 : 0;
+    }
+
+    std::string strText;
+    strText.reserve(nLength);
+    auto itText = texts.cbegin();
+    for (const int row : shownRows) {
+        for (const int col : shownCols) {
+            strText += *itText++;
+            if (separatorAfter(col))
                 strText += '\t';
         }
-        if (row != range.GetMaxRow())
+        if (endOfRow(row))
             strText += '\n';
     }
+    ASSERT(strText.size() == nLength);
     return strText;
 }
 

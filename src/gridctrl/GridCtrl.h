@@ -139,6 +139,8 @@ public:
     BOOL IsCellFixed(int nRow, int nCol) const { return nRow < m_nFixedRows || nCol < m_nFixedCols; }
 
     BOOL SetItemText(int nRow, int nCol, LPCTSTR str);
+    // The nLength bytes at pch, which hold no NUL; otherwise as above.
+    BOOL SetItemText(int nRow, int nCol, LPCTSTR pch, int nLength);
     CString GetItemText(int nRow, int nCol) const;
     BOOL SetItemState(int nRow, int nCol, UINT state);
     UINT GetItemState(int nRow, int nCol) const;
@@ -300,6 +302,8 @@ public:
     int GetMouseMode() const { return m_MouseMode; }
 
 protected:
+    void MarkModified(CGridCellBase* pCell);
+
     COLORREF m_crTextColour, m_crTextBkColour, m_crBkColour,
              m_crFixedTextColour, m_crFixedBkColour, m_crGridColour;
     COLORREF m_crWindowText, m_crWindowColour, m_cr3DFace, m_crShadow;

@@ -52,6 +52,20 @@ TEST(CodecTest, InvalidBytesBecomeReplacementCharacters)
     EXPECT_EQ(Codec::ToUnicode(CString("ab\xD6")), QString("ab") + replacement);
     EXPECT_EQ(Codec::ToUnicode(CString("\xA1\0x", 3)), QString(replacement) + QChar(0) + "x");
 
+    // Far into a long text, a bad byte costs only itself, whatever lies around it.
+    QString chinese;
+    CString bytes;
+    for (int i = 0; i < 5000; i++) {
+        const QString strChar = QString::fromUtf16(i % 2 ? u"证" : u"书");
+        chinese += strChar;
+        bytes += Codec::FromUnicode(strChar);
+        if (i % 997 == 0) {
+            chinese += replacement;
+            bytes += "\xFF";
+        }
+    }
+    EXPECT_EQ(Codec::ToUnicode(bytes), chinese);
+
     // Arbitrary bytes and code units never crash and stay within their bounds.
     std::mt19937 rng(936);
     std::string noise(200000, '\0');

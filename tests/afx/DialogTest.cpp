@@ -19,6 +19,9 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 CString Gbk(const char16_t* psz)
@@ -447,6 +450,42 @@ TEST(MessageBoxes, AfxMessageBoxAddsTheFrameworksIcons)
     EXPECT_EQ(recorder.Calls()[0].nType, (UINT)(MB_OK | MB_ICONEXCLAMATION));
     EXPECT_EQ(recorder.Calls()[1].nType, (UINT)(MB_YESNO | MB_ICONQUESTION));
     EXPECT_EQ(recorder.Calls()[2].nType, (UINT)MB_ICONHAND);
+}
+
+// The real box, as the user sees it: the buttons are labelled in the program's language and
+// each gives its own answer.
+TEST(MessageBoxes, RealBoxesLabelTheirButtonsInChinese)
+{
+    const std::pair<UINT, std::vector<QString>> boxes[] = {
+        {MB_YESNOCANCEL, {QString::fromUtf16(u"是"), QString::fromUtf16(u"否"), QString::fromUtf16(u"取消")}},
+        {MB_OK, {QString::fromUtf16(u"确定")}}};
+    for (const auto& box : boxes) {
+        const UINT nType = box.first;
+        const std::vector<QString>& texts = box.second;
+        for (size_t nPick = 0; nPick < texts.size(); nPick++) {
+            QStringList shown;
+            QTimer::singleShot(0, [&] {
+                QWidget* pBox = QApplication::activeModalWidget();
+                if (!pBox)
+                    return;
+                QPushButton* pPick = nullptr;
+                for (QPushButton* pButton : pBox->findChildren<QPushButton*>()) {
+                    shown << pButton->text();
+                    if (pButton->text() == texts[nPick])
+                        pPick = pButton;
+                }
+                if (pPick)
+                    pPick->click();
+                else
+                    pBox->close();
+            });
+            const int nAnswer = MessageBox(Gbk(u"文档已修改，是否保存？"), "Veltrane", nType);
+            const int arrAnswers[] = {nType == MB_OK ? IDOK : IDYES, IDNO, IDCANCEL};
+            EXPECT_EQ(nAnswer, arrAnswers[nPick]) << texts[nPick].toStdString();
+            for (const QString& strText : texts)
+                EXPECT_TRUE(shown.contains(strText)) << strText.toStdString();
+        }
+    }
 }
 
 TEST(FileDialog, FilterAndDefaultExtension)

@@ -254,6 +254,33 @@ TEST_F(DocumentTest, OddButSoundValuesReadAsStored)
     EXPECT_EQ(m_dlg.m_printSet.GetItem(0)->m_strFontName, CString('F', 260));
 }
 
+// A zero byte decoded inside a string ends that text; the fields after it are read in place.
+TEST_F(DocumentTest, DecodedZeroByteEndsItsTextOnly)
+{
+    CGridCtrl& grid = m_dlg.m_wndGrid;
+    grid.SetItemText(1, 1, "abcd");
+    grid.SetItemText(1, 2, Gbk("张三"));
+    grid.SetItemText(300, 26, "z");
+    AddItem(m_dlg.m_printSet, CRect(1, 2, 3, 4), "abcd", Gbk("宋体"));
+    ASSERT_TRUE(Save("zero.zs"));
+    std::string strData = ReadBytes((m_dir / "zero.zs").string());
+    // "abcd" is stored as the values -97, -98, -99, -100; the 'c' becomes a zero.
+    const std::string strAbcd("\x9F\xFF\xFF\xFF\x9E\xFF\xFF\xFF\x9D\xFF\xFF\xFF\x9C\xFF\xFF\xFF", 16);
+    for (size_t nAt = strData.find(strAbcd); nAt != std::string::npos; nAt = strData.find(strAbcd, nAt + 16))
+        strData.replace(nAt + 8, 4, std::string(4, '\0'));
+    WriteBytes(m_dir / "zero.zs", strData);
+
+    CMainDlg reader;
+    SetUpRecordTable(reader.m_wndGrid);
+    ASSERT_TRUE(reader.LoadDocument(PathOf("zero.zs")));
+    EXPECT_EQ(reader.m_wndGrid.GetItemText(1, 1), CString("ab"));
+    EXPECT_EQ(reader.m_wndGrid.GetItemText(1, 2), Gbk("张三"));
+    EXPECT_EQ(reader.m_wndGrid.GetItemText(300, 26), CString("z"));
+    ASSERT_EQ(reader.m_printSet.GetItemCount(), 1);
+    EXPECT_EQ(reader.m_printSet.GetItem(0)->m_strText, CString("ab"));
+    EXPECT_EQ(reader.m_printSet.GetItem(0)->m_strFontName, Gbk("宋体"));
+}
+
 TEST_F(DocumentTest, SavingAndLoadingAgainKeepsEveryByte)
 {
     CGridCtrl& grid = m_dlg.m_wndGrid;

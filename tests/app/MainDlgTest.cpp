@@ -78,6 +78,25 @@ protected:
                 m_dlg.m_wndGrid.SetItemText(nRow, nCol, Gbk(pszRecords[nRow - 1][nCol - 1]));
     }
 
+    // A document of its own beside the window's: one cell filled.
+    void WriteDocument(const char* pszName, int nRow, int nCol, const CString& strText)
+    {
+        CMainDlg writer;
+        SetUpRecordTable(writer.m_wndGrid);
+        writer.m_wndGrid.SetItemText(nRow, nCol, strText);
+        writer.m_strPathName = PathOf(pszName);
+        ASSERT_TRUE(writer.SaveDocument());
+    }
+
+    // One cell of a document as a fresh window reads it.
+    CString ReadCell(const char* pszName, int nRow, int nCol) const
+    {
+        CMainDlg reader;
+        SetUpRecordTable(reader.m_wndGrid);
+        EXPECT_TRUE(reader.LoadDocument(PathOf(pszName))) << pszName;
+        return reader.m_wndGrid.GetItemText(nRow, nCol);
+    }
+
     size_t MessageCount() const { return m_boxes.Calls().size(); }
     CString LastMessage() const { return m_boxes.Calls().empty() ? CString() : m_boxes.Calls().back().strText; }
 
@@ -155,10 +174,14 @@ TEST_F(MainDlgTest, OnlyFieldsAToDOfTheFirstTwoRecordsMakeTheTableNonEmpty)
     grid.SetItemText(2, 4, "x");
     Click(IDC_LAYOUT_DESIGN);
     EXPECT_EQ(MessageCount(), 1u);
-    // Pasting does not change the title; only the file commands do. A new document with
-    // records has a title of its own once the title is updated.
-    EXPECT_EQ(Title(), Gbk(s_szEmptyTitle));
+    // The title's words change only through the file commands; the design window gave the
+    // empty layout its default items, which marks the document. A new document with records
+    // has a title of its own once the title is updated.
+    EXPECT_EQ(m_dlg.m_printSet.GetItemCount(), 3);
+    EXPECT_EQ(Title(), Gbk("Veltrane [ 新文件* ] -- 把证书原始数据复制粘贴到下面的空表中"));
     m_dlg.UpdateTitle();
+    EXPECT_EQ(Title(), Gbk("Veltrane [ 新文件* ] -- Dunmere"));
+    m_dlg.SetModified(FALSE);
     EXPECT_EQ(Title(), Gbk(s_szNewTitle));
 }
 
@@ -362,13 +385,7 @@ TEST_F(MainDlgTest, OpenReplacesTheDocumentOnlyWithADocumentThatWasRead)
 {
     // A document whose first two records are empty, with data further down (the program
     // itself refuses to save such a table).
-    {
-        CMainDlg writer;
-        SetUpRecordTable(writer.m_wndGrid);
-        writer.m_wndGrid.SetItemText(5, 2, Gbk("赵六"));
-        writer.m_strPathName = PathOf("sparse.zs");
-        ASSERT_TRUE(writer.SaveDocument());
-    }
+    WriteDocument("sparse.zs", 5, 2, Gbk("赵六"));
 
     FillTwoRecords();
     m_files.QueueAnswer(PathOf("full.zs"));
@@ -466,6 +483,266 @@ TEST_F(MainDlgTest, PastedRecordsSurviveSaveCloseAndOpen)
     for (int nRow = 1; nRow <= 300; nRow++)
         for (int nCol = 1; nCol <= 26; nCol++, i++)
             ASSERT_EQ(grid.GetItemText(nRow, nCol), cells[i]) << nRow << "," << nCol;
+}
+
+// ---- Work not yet saved ----
+
+// The table's mouse and keys at client points (the grid's border puts them one pixel in).
+void PressKey(CWnd& wnd, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier)
+{
+    QWidget* pFocus = QApplication::focusWidget();
+    QTest::keyClick(pFocus ? pFocus : wnd.GetSafeHwnd(), key, mods);
+}
+
+void DragInGrid(CGridCtrl& grid, CPoint ptFrom, CPoint ptTo)
+{
+    QWidget* pWidget = grid.GetSafeHwnd();
+    QTest::mouseMove(pWidget, QPoint(ptFrom.x + 6, ptFrom.y + 6));
+    QTest::mouseMove(pWidget, QPoint(ptFrom.x + 1, ptFrom.y + 1));
+    QApplication::processEvents();
+    QTest::mousePress(pWidget, Qt::LeftButton, {}, QPoint(ptFrom.x + 1, ptFrom.y + 1));
+    QTest::mouseMove(pWidget, QPoint(ptTo.x + 1, ptTo.y + 1));
+    QTest::mouseRelease(pWidget, Qt::LeftButton, {}, QPoint(ptTo.x + 1, ptTo.y + 1));
+    QApplication::processEvents();   // the click the table posts to its owner
+}
+
+TEST_F(MainDlgTest, ChangesToTheDocumentMarkItAndItsTitle)
+{
+    CGridCtrl& grid = m_dlg.m_wndGrid;
+    grid.SetFocus();
+    grid.SetFocusCell(1, 1);
+
+    // Looking changes nothing: selecting, copying, scrolling and the preview.
+    PressKey(grid, Qt::Key_A, Qt::ControlModifier);
+    PressKey(grid, Qt::Key_C, Qt::ControlModifier);
+    grid.SendMessage(WM_VSCROLL, SB_PAGEDOWN, 0);
+    grid.SendMessage(WM_VSCROLL, SB_TOP, 0);
+    Click(IDC_PREVIEW);
+    EXPECT_FALSE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), Gbk(s_szEmptyTitle));
+
+    // A paste marks it; the title keeps its words and shows the mark after the name.
+    QApplication::clipboard()->setText(QString::fromUtf8("张三\t一年级\t数学\t一等奖\n李四\t二年级\t语文\t二等奖\n"));
+    grid.SetFocus();
+    grid.SetFocusCell(1, 1);
+    PressKey(grid, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_TRUE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), Gbk("Veltrane [ 新文件* ] -- 把证书原始数据复制粘贴到下面的空表中"));
+
+    m_files.QueueAnswer(PathOf("marks.zs"));
+    Click(IDC_SAVE_FILE);
+    const CString strTitle = "Veltrane [ " + PathOf("marks.zs") + " ]";
+    EXPECT_FALSE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), strTitle);
+
+    // An edit undone with Esc leaves no mark; one that changes the text does.
+    grid.SetFocus();
+    grid.SetFocusCell(2, 2);
+    QTest::keyClicks(grid.GetSafeHwnd(), "x");
+    PressKey(grid, Qt::Key_Escape);
+    EXPECT_EQ(grid.GetItemText(2, 2), Gbk("二年级"));
+    EXPECT_FALSE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), strTitle);
+    QTest::keyClicks(grid.GetSafeHwnd(), "y");
+    PressKey(grid, Qt::Key_Return);
+    EXPECT_EQ(grid.GetItemText(2, 2), CString("y"));
+    EXPECT_TRUE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), "Veltrane [ " + PathOf("marks.zs") + "* ]");
+
+    // Saved to its path, then Delete and Ctrl+X each mark it again.
+    const auto saveAndCheck = [&] {
+        Click(IDC_SAVE_FILE);
+        EXPECT_FALSE(m_dlg.IsModified());
+        EXPECT_EQ(Title(), strTitle);
+    };
+    saveAndCheck();
+    grid.SetFocus();
+    grid.SetFocusCell(2, 3);
+    PressKey(grid, Qt::Key_Delete);
+    EXPECT_TRUE(grid.GetItemText(2, 3).IsEmpty());
+    EXPECT_TRUE(m_dlg.IsModified());
+    saveAndCheck();
+    grid.SetFocus();
+    grid.SetSelectedRange(1, 4, 1, 4);
+    PressKey(grid, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_TRUE(grid.GetItemText(1, 4).IsEmpty());
+    EXPECT_TRUE(m_dlg.IsModified());
+    saveAndCheck();
+
+    // Sizing a row is not kept in the file; sizing a column is.
+    const int nRowBottom = grid.GetRowHeight(0) + grid.GetRowHeight(1);
+    DragInGrid(grid, CPoint(20, nRowBottom - 2), CPoint(20, nRowBottom + 15));
+    EXPECT_EQ(grid.GetRowHeight(1), nRowBottom + 15 - grid.GetRowHeight(0));
+    EXPECT_FALSE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), strTitle);
+    const int nWidth = grid.GetColumnWidth(1);
+    const int xDivider = grid.GetColumnWidth(0) + nWidth;
+    DragInGrid(grid, CPoint(xDivider - 2, 5), CPoint(xDivider + 30, 5));
+    EXPECT_EQ(grid.GetColumnWidth(1), nWidth + 30);
+    EXPECT_EQ(Title(), "Veltrane [ " + PathOf("marks.zs") + "* ]");
+    saveAndCheck();
+    EXPECT_EQ(MessageCount(), 0u);
+}
+
+TEST_F(MainDlgTest, TheDesignWindowMarksTheDocumentOnlyWhenTheLayoutChanged)
+{
+    FillTwoRecords();
+    auto* pNew = new CPrintItem;
+    pNew->m_rectPaper.SetRect(1001, 503, 1999, 561);
+    pNew->m_strText = "{A}";
+    m_dlg.m_printSet.m_arrItems.Add(pNew);
+    m_files.QueueAnswer(PathOf("layout.zs"));
+    Click(IDC_SAVE_FILE);
+    ASSERT_FALSE(m_dlg.IsModified());
+    // An undo in the design window puts back items of its own.
+    const auto item = [this] { return m_dlg.m_printSet.GetItem(0); };
+
+    // Opened and closed, or an item moved and the move undone: nothing changed.
+    Click(IDC_LAYOUT_DESIGN);
+    EXPECT_EQ(item()->m_rectPaper, CRect(1001, 503, 1999, 561));
+    EXPECT_FALSE(m_dlg.IsModified());
+    const auto moveItem = [&](bool bUndo) {
+        m_dialogs.QueueAnswer(IDD_SETUP_DIALOG, 0, [&, bUndo](CDialog& dlg) {
+            QWidget* pWidget = dlg.GetSafeHwnd();
+            dlg.Invalidate(FALSE);
+            dlg.UpdateWindow();   // places the item on the page
+            const CPoint pt = item()->m_rectScreen.CenterPoint();
+            QTest::mouseClick(pWidget, Qt::LeftButton, {}, QPoint(pt.x, pt.y));
+            QTest::keyClick(pWidget, Qt::Key_Right);
+            if (bUndo)
+                QTest::keyClick(pWidget, Qt::Key_Z, Qt::ControlModifier);
+        });
+        Click(IDC_LAYOUT_DESIGN);
+    };
+    moveItem(true);
+    ASSERT_EQ(m_dlg.m_printSet.GetItemCount(), 1);
+    EXPECT_EQ(item()->m_rectPaper, CRect(1001, 503, 1999, 561));
+    EXPECT_FALSE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), "Veltrane [ " + PathOf("layout.zs") + " ]");
+
+    moveItem(false);
+    ASSERT_EQ(m_dlg.m_printSet.GetItemCount(), 1);
+    EXPECT_GT(item()->m_rectPaper.left, 1001);
+    EXPECT_TRUE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), "Veltrane [ " + PathOf("layout.zs") + "* ]");
+    EXPECT_EQ(m_dialogs.Calls().size(), 3u);
+}
+
+TEST_F(MainDlgTest, ModifiedWorkIsOfferedForSavingBeforeItIsThrownAway)
+{
+    // Nothing to lose: nothing is asked.
+    Click(IDC_CLOSE_FILE);
+    EXPECT_EQ(MessageCount(), 0u);
+
+    // Changes the table has not reported yet count as well.
+    FillTwoRecords();
+    m_app.m_pMainWnd = &m_dlg;
+    QWidget* pWindow = m_dlg.GetSafeHwnd();
+    const auto expectKept = [&](size_t nMessages) {
+        EXPECT_EQ(MessageCount(), nMessages);
+        EXPECT_TRUE(pWindow->isVisible());
+        EXPECT_EQ(m_dlg.m_wndGrid.GetItemText(1, 1), Gbk("张三"));
+        EXPECT_TRUE(m_dlg.IsModified());
+    };
+
+    // Cancel keeps everything, whichever way the work was to go.
+    for (int i = 0; i < 5; i++)
+        m_boxes.QueueAnswer(IDCANCEL);
+    Click(IDC_CLOSE_FILE);
+    Click(IDC_OPEN_FILE);
+    PressKey(m_dlg, Qt::Key_Escape);
+    pWindow->close();   // the close box
+    EXPECT_FALSE(m_app.QueryEndSession());
+    expectKept(5u);
+    EXPECT_TRUE(m_files.Calls().empty());
+    for (const Testing::MessageBoxCall& call : m_boxes.Calls()) {
+        EXPECT_EQ(call.strText, Gbk("文档已修改，是否保存？"));
+        EXPECT_EQ(call.nType & MB_TYPEMASK, (UINT)MB_YESNOCANCEL);
+    }
+
+    // Yes on a new document asks for a path: a cancelled save as, or a file that cannot be
+    // written, keeps the window and the table.
+    m_boxes.QueueAnswer(IDYES);
+    m_files.QueueCancel();
+    PressKey(m_dlg, Qt::Key_Escape);
+    expectKept(6u);
+    ASSERT_EQ(m_files.Calls().size(), 1u);
+    EXPECT_FALSE(m_files.Calls()[0].bOpen);
+    m_boxes.QueueAnswer(IDYES);
+    m_files.QueueAnswer(PathOf("missing/kept.zs"));
+    pWindow->close();
+    expectKept(8u);   // the question and the file's error
+    EXPECT_EQ(m_dlg.m_strPathName, Gbk("新文件"));
+
+    // Yes and a save that works: the session may end, the work is in the file.
+    m_boxes.QueueAnswer(IDYES);
+    m_files.QueueAnswer(PathOf("kept.zs"));
+    EXPECT_TRUE(m_app.QueryEndSession());
+    EXPECT_FALSE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), "Veltrane [ " + PathOf("kept.zs") + " ]");
+    const std::string strKept = FileBytes(PathOf("kept.zs"));
+    EXPECT_EQ(ReadCell("kept.zs", 2, 4), Gbk("二等奖"));
+
+    // No throws the change away: the close command empties the table and the file stays.
+    m_dlg.m_wndGrid.SetItemText(1, 1, Gbk("王五"));
+    m_boxes.QueueAnswer(IDNO);
+    Click(IDC_CLOSE_FILE);
+    EXPECT_EQ(MessageCount(), 10u);
+    EXPECT_TRUE(m_dlg.m_wndGrid.GetItemText(1, 1).IsEmpty());
+    EXPECT_FALSE(m_dlg.IsModified());
+    EXPECT_EQ(FileBytes(PathOf("kept.zs")), strKept);
+
+    // Nothing left to lose: Esc ends the window without a question.
+    PressKey(m_dlg, Qt::Key_Escape);
+    EXPECT_EQ(MessageCount(), 10u);
+    EXPECT_FALSE(pWindow->isVisible());
+    m_app.m_pMainWnd = nullptr;
+}
+
+TEST_F(MainDlgTest, OpeningIntoAModifiedWindowAsksFirst)
+{
+    WriteDocument("other.zs", 1, 1, Gbk("赵六"));
+    FillTwoRecords();
+    m_files.QueueAnswer(PathOf("mine.zs"));
+    Click(IDC_SAVE_FILE);
+
+    // Yes saves the change first, then the chosen file is opened.
+    m_dlg.m_wndGrid.SetItemText(1, 1, Gbk("王五"));
+    m_boxes.QueueAnswer(IDYES);
+    m_files.QueueAnswer(PathOf("other.zs"));
+    Click(IDC_OPEN_FILE);
+    EXPECT_EQ(ReadCell("mine.zs", 1, 1), Gbk("王五"));
+    EXPECT_EQ(m_dlg.m_wndGrid.GetItemText(1, 1), Gbk("赵六"));
+    EXPECT_EQ(m_dlg.m_strPathName, PathOf("other.zs"));
+    EXPECT_FALSE(m_dlg.IsModified());
+
+    // Opening a named file the way the command line does asks the same question.
+    m_dlg.m_wndGrid.SetItemText(1, 2, "x");
+    m_boxes.QueueAnswer(IDCANCEL);
+    EXPECT_FALSE(m_dlg.OpenDocument(PathOf("mine.zs")));
+    EXPECT_EQ(m_dlg.m_wndGrid.GetItemText(1, 2), CString("x"));
+    EXPECT_TRUE(m_dlg.IsModified());
+
+    // No, and a file that is not a document: the document and its mark stay.
+    const CString strText = PathOf("notes.zs");
+    {
+        std::ofstream file(strText.str(), std::ios::binary);
+        file << "not a certificate document";
+    }
+    m_boxes.QueueAnswer(IDNO);
+    EXPECT_FALSE(m_dlg.OpenDocument(strText));
+    EXPECT_EQ(m_dlg.m_wndGrid.GetItemText(1, 2), CString("x"));
+    EXPECT_TRUE(m_dlg.IsModified());
+
+    // No, and a document: the change is gone, the file is as it was.
+    m_boxes.QueueAnswer(IDNO);
+    EXPECT_TRUE(m_dlg.OpenDocument(PathOf("mine.zs")));
+    EXPECT_EQ(m_dlg.m_wndGrid.GetItemText(1, 1), Gbk("王五"));
+    EXPECT_EQ(m_dlg.m_wndGrid.GetItemText(1, 2), Gbk("一年级"));
+    EXPECT_FALSE(m_dlg.IsModified());
+    EXPECT_EQ(Title(), "Veltrane [ " + PathOf("mine.zs") + " ]");
+    EXPECT_EQ(MessageCount(), 5u);   // four questions and the refused file
+    EXPECT_EQ(ReadCell("other.zs", 1, 1), Gbk("赵六"));
 }
 
 TEST(MainApp, ProgramFolderIsThePathUpToItsLastSeparator)

@@ -1,54 +1,26 @@
 // Printing through the recording printer: the settings the job asks for, where the page lands,
 // the record walk, the messages, and the progress window of "print all".
-#include "CertificateWnd.h"
-#include "DocumentTestSupport.h"
-#include "MainApp.h"
+#include "../print/PrintTestSupport.h"
+#include "CalibrateDlg.h"
 #include "PreviewDlg.h"
 
 #include "ProgressDialog.h"
 #include "Testing.h"
 
 #include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QTemporaryDir>
+#include <QSettings>
 #include <QTest>
 
-#include <cstring>
 
 namespace {
 
-class PrintTest : public ::testing::Test {
+class PrintTest : public CPrintTestBase {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(m_dir.isValid());
-        // No back.jpg there: the built-in picture is the background.
-        std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));
-        ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
-        m_app.m_pMainWnd = &m_dlg;
-        auto* pItem = new CPrintItem;
-        pItem->m_rectPaper = m_rectItem;
-        pItem->m_strText = Gbk("{A}同学");
-        pItem->m_strFontName = Gbk("宋体");
-        m_dlg.m_printSet.m_arrItems.Add(pItem);
-        m_wnd.m_pPrintSet = &m_dlg.m_printSet;
-    }
-    void TearDown() override
-    {
-        m_wnd.ReleaseResources();
-        m_app.m_pMainWnd = nullptr;
-        m_dlg.DestroyWindow();
-    }
-
-    void FillRecords(int nFirst, int nLast)
-    {
-        for (int nRow = nFirst; nRow <= nLast; nRow++) {
-            CString str;
-            str.Format("%d", nRow);
-            m_dlg.m_wndGrid.SetItemText(nRow, 1, Gbk("学生") + str);
-        }
-    }
+    void SetUp() override { SetUpDocument(); }
 
     // Pixels of the page that are not white, outside the item.
     long CountInkOutsideItem(const QImage& page) const
@@ -69,13 +41,23 @@ protected:
         return n;
     }
 
-    const CRect m_rectItem {490, 728, 1400, 801};
-    QTemporaryDir m_dir;
-    CMainApp m_app;
+    // Types the offsets into the calibration dialog's real edits.
+    static void TypeOffsets(CDialog& dlg, const char* pszX, const char* pszY)
+    {
+        for (auto [nID, psz] : {std::pair {IDC_CALIBRATE_OFFSET_X, pszX}, std::pair {IDC_CALIBRATE_OFFSET_Y, pszY}}) {
+            auto* pEdit = qobject_cast<QLineEdit*>(dlg.GetDlgItem(nID)->GetSafeHwnd());
+            ASSERT_NE(pEdit, nullptr);
+            pEdit->selectAll();
+            QTest::keyClicks(pEdit, QString::fromUtf8(psz));
+        }
+    }
+    static QPushButton* Button(CDialog& dlg, UINT nID)
+    {
+        return qobject_cast<QPushButton*>(dlg.GetDlgItem(nID)->GetSafeHwnd());
+    }
+
     Testing::CMessageBoxRecorder m_boxes;
     Testing::CPrinterRecorder m_printer;
-    CMainDlg m_dlg;
-    CCertificateWnd m_wnd;
 };
 
 } // namespace
@@ -333,4 +315,112 @@ TEST_F(PrintTest, ProgressWindowCountsAndCancelStopsAfterThePage)
     EXPECT_TRUE(m_boxes.Calls().empty());
     for (QWidget* pWidget : QApplication::topLevelWidgets())
         EXPECT_FALSE(qobject_cast<QProgressDialog*>(pWidget) && pWidget->isVisible());
+}
+
+TEST(CalibrateDlgTest, OffsetsAreMillimetresInTenthsWithinFifty)
+{
+    const std::pair<const char*, int> good[] = {{"3.5", 35}, {"-2", -20}, {"+0.1", 1}, {" 50 ", 500},
+                                                {"-50.0", -500}, {"0", 0}, {"12.", 120}};
+    for (auto [psz, nExpected] : good) {
+        int nTenths = 9999;
+        EXPECT_TRUE(CCalibrateDlg::ParseOffset(psz, nTenths)) << psz;
+        EXPECT_EQ(nTenths, nExpected) << psz;
+    }
+    for (const char* psz : {"50.1", "-60", "1.25", "abc", "", "-", ".5", "3,5", "1e1", "0050"}) {
+        int nTenths = 7;
+        EXPECT_FALSE(CCalibrateDlg::ParseOffset(psz, nTenths)) << psz;
+        EXPECT_EQ(nTenths, 7) << psz;
+    }
+    EXPECT_EQ(CCalibrateDlg::FormatOffset(-5), "-0.5");
+    EXPECT_EQ(CCalibrateDlg::FormatOffset(30), "3.0");
+    EXPECT_EQ(CCalibrateDlg::FormatOffset(-500), "-50.0");
+}
+
+// The calibration opened from the preview: the offsets typed there are kept for the printer,
+// read back by a new settings object, and move every page printed on that printer.
+TEST_F(PrintTest, CalibrationIsKeptPerPrinterAndMovesEveryPage)
+{
+    FillRecords(1, 3);
+    m_dlg.m_wndGrid.SetFocusCell(1, 1);
+    Testing::CModalDialogAnswerer dialogs;
+    QString strPrinterLabel;
+    dialogs.QueueAnswer(IDD_PREVIEW_DIALOG, 0, [](CDialog& dlg) {
+        QTest::mouseClick(Button(dlg, IDC_PRINT_CALIBRATE), Qt::LeftButton);
+    });
+    dialogs.QueueAnswer(IDD_CALIBRATE_DIALOG, IDOK, [&](CDialog& dlg) {
+        strPrinterLabel = qobject_cast<QLabel*>(dlg.GetDlgItem(IDC_CALIBRATE_PRINTER)->GetSafeHwnd())->text();
+        TypeOffsets(dlg, "3.0", "-2.0");
+    });
+    QTest::mouseClick(qobject_cast<QPushButton*>(m_dlg.GetDlgItem(IDC_PREVIEW)->GetSafeHwnd()), Qt::LeftButton);
+    // The calibration, opened from the preview, ends first.
+    ASSERT_EQ(dialogs.Calls().size(), 2u);
+    EXPECT_EQ(dialogs.Calls()[0].nIDTemplate, (UINT)IDD_CALIBRATE_DIALOG);
+    EXPECT_EQ(dialogs.Calls()[0].nResult, IDOK);
+    EXPECT_EQ(strPrinterLabel, QString::fromUtf8("打印机：Recorder"));
+    EXPECT_TRUE(m_boxes.Calls().empty());
+
+    // A restart reads the same file.
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Veltrane", "veltrane");
+    EXPECT_EQ(settings.value("Calibration Recorder/OffsetX").toInt(), 30);
+    EXPECT_EQ(settings.value("Calibration Recorder/OffsetY").toInt(), -20);
+
+    // 600 dpi: 3.0 mm is 70.9 device units, -2.0 mm is -47.2.
+    m_dlg.m_nCurRecord = 1;
+    ASSERT_TRUE(m_wnd.PrintCurrent());
+    ASSERT_TRUE(m_wnd.PrintAll());
+    const auto pages = m_printer.Pages();
+    ASSERT_EQ(pages.size(), 4u);
+    for (const auto* pPage : pages)
+        EXPECT_EQ(pPage->rectDest, CRect(1026 + 71, 297 - 47, 5990, 4366));
+
+    // Another printer keeps its own (none).
+    Testing::CPrinterRecorder other;
+    other.m_strPrinterName = "Other";
+    m_dlg.m_nCurRecord = 1;
+    ASSERT_TRUE(m_wnd.PrintCurrent());
+    EXPECT_EQ(other.Pages().at(0)->rectDest, CRect(1026, 297, 5990, 4366));
+}
+
+TEST_F(PrintTest, CalibrationRefusesBadOffsetsAndPrintsTheTestPageAsTyped)
+{
+    ASSERT_TRUE(CCertificateWnd::WritePrinterOffset("Recorder", CSize(5, -5)));
+    Testing::CModalDialogAnswerer dialogs;
+    CString strShownX;
+    dialogs.QueueAnswer(IDD_CALIBRATE_DIALOG, IDOK, [&](CDialog& dlg) {
+        dlg.GetDlgItemText(IDC_CALIBRATE_OFFSET_X, strShownX);
+        for (const char* pszBad : {"60", "1.25", "abc"}) {
+            TypeOffsets(dlg, pszBad, "0");
+            QTest::mouseClick(Button(dlg, IDOK), Qt::LeftButton);
+            EXPECT_TRUE(dlg.IsWindowVisible()) << pszBad;
+        }
+        // The test page goes out at the offsets typed, before they are kept.
+        TypeOffsets(dlg, "1.0", "0");
+        QTest::mouseClick(Button(dlg, IDC_CALIBRATE_TEST_PAGE), Qt::LeftButton);
+        TypeOffsets(dlg, "99", "0");
+    });
+    CCalibrateDlg dlg(&m_dlg);
+    dlg.m_pCertificateWnd = &m_wnd;
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(strShownX, "0.5");
+    ASSERT_EQ(m_boxes.Calls().size(), 4u);   // three refusals, and the last bad entry on OK
+    EXPECT_EQ(m_boxes.Calls()[0].strText.Find(Gbk("偏移请填写 -50 到 50")), 0);
+    EXPECT_EQ(CCertificateWnd::GetPrinterOffset("Recorder"), CSize(5, -5));
+
+    // The test page: 1.0 mm is 23.6 device units at 600 dpi, the vertical offset zero.
+    const auto pages = m_printer.Pages();
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(pages[0]->rectDest, CRect(1026 + 24, 297, 5990, 4366));
+    const QImage& page = pages[0]->image;
+    // Ruler ticks along the top and left edges: a 1 cm tick is longer than a 1 mm one.
+    EXPECT_GT(CountDark(page, CRect(99, 0, 102, 55)), 50);
+    EXPECT_GT(CountDark(page, CRect(109, 0, 112, 18)), 10);
+    EXPECT_EQ(CountDark(page, CRect(109, 25, 112, 55)), 0);
+    EXPECT_GT(CountDark(page, CRect(0, 99, 55, 102)), 50);
+    // The item's frame, a cross at its top-left, and none of the record's text inside.
+    EXPECT_GT(CountDark(page, CRect(m_rectItem.left, m_rectItem.top - 1, m_rectItem.right, m_rectItem.top + 2)), 800);
+    EXPECT_GT(CountDark(page, CRect(m_rectItem.left - 45, m_rectItem.top - 1, m_rectItem.left - 5, m_rectItem.top + 2)), 40);
+    EXPECT_GT(CountDark(page, CRect(m_rectItem.left - 1, m_rectItem.top - 45, m_rectItem.left + 2, m_rectItem.top - 5)), 40);
+    EXPECT_EQ(CountDark(page, CRect(m_rectItem.left + 5, m_rectItem.top + 5, m_rectItem.right - 5, m_rectItem.bottom - 5)), 0);
+    // The screen's page is the certificate again.
+    EXPECT_GT(CountInkOutsideItem(*m_wnd.m_pMemDC->GetImage()), 10000);
 }

@@ -120,8 +120,9 @@ TEST_F(SetupDlgTest, EmptyLayoutGetsTheThreeDefaultItems)
     for (int i = 0; i < 3; i++)
         EXPECT_EQ(Item(m_set, i)->m_strFontName, Gbk("楷体_GB2312")) << i;
 
-    // Closed with the close box: paper rectangles come back from the on-screen ones, which
-    // were mapped from the default fractions (472, 728, 906, 801 ...) with truncation.
+    // Closed with the close box: the items stand where the default fractions put them on
+    // screen, so their paper rectangles stay those fractions exactly, not the coarser
+    // on-screen places mapped back.
     const CRect arrPaper[3] = {{472, 728, 906, 801}, {470, 842, 1955, 914}, {1231, 1234, 1800, 1306}};
     for (int i = 0; i < 3; i++) {
         CPrintItem probe;
@@ -129,9 +130,9 @@ TEST_F(SetupDlgTest, EmptyLayoutGetsTheThreeDefaultItems)
         probe.m_rectPage = rectPage;
         probe.PaperToScreen(&m_set);
         EXPECT_EQ(Item(m_set, i)->m_rectScreen, probe.m_rectScreen) << i;
+        EXPECT_EQ(Item(m_set, i)->m_rectPaper, arrPaper[i]) << i;
         probe.ScreenToPaper(&m_set);
-        EXPECT_EQ(Item(m_set, i)->m_rectPaper, probe.m_rectPaper) << i;
-        EXPECT_NEAR(Item(m_set, i)->m_rectPaper.left, arrPaper[i].left, 6) << i;
+        EXPECT_NE(probe.m_rectPaper, arrPaper[i]) << i;   // what mapping back would have made
     }
 
     // A layout that has items gets none added; items from a document are placed from their

@@ -182,3 +182,38 @@ TEST(DrawTest, MeasuringHeadingsSemiboldAndWrappedText)
     EXPECT_LT(pCell->GetCellExtent(pDC).cy, sizeWrapped.cy);
     w.grid.ReleaseDC(pDC);
 }
+
+// Changing the selection repaints what changed state: cells that leave it and cells that join
+// it; one selection after another, overlapping or the same again, leaves no stale highlight.
+TEST(DrawTest, SelectionChangesRepaintTheCellsThatChange)
+{
+    GridWindow w;
+    w.grid.SetSelectedRange(2, 2, 4, 4);
+    w.grid.PaintAll();
+    const auto highlighted = [&w](int nRow, int nCol) {
+        const CPoint pt = w.grid.CellRect(nRow, nCol).CenterPoint();
+        return PixelAt(w.grid, pt.x, pt.y) == GetSysColor(COLOR_HIGHLIGHT);
+    };
+    const auto expectShown = [&](const CCellRange& range) {
+        for (int nRow = 1; nRow <= 6; nRow++)
+            for (int nCol = 1; nCol <= 6; nCol++)
+                EXPECT_EQ(highlighted(nRow, nCol), range.IsValid() && range.InRange(nRow, nCol) != 0)
+                    << nRow << "," << nCol;
+    };
+    expectShown(CCellRange(2, 2, 4, 4));
+
+    w.grid.SetSelectedRange(3, 3, 5, 5);
+    w.grid.UpdateWindow();
+    expectShown(CCellRange(3, 3, 5, 5));
+    w.grid.SelectAllCells();
+    w.grid.UpdateWindow();
+    w.grid.SelectAllCells();
+    w.grid.UpdateWindow();
+    expectShown(CCellRange(1, 1, 300, 26));
+    w.grid.SetSelectedRange(4, 4, 4, 5);
+    w.grid.UpdateWindow();
+    expectShown(CCellRange(4, 4, 4, 5));
+    w.grid.SetSelectedRange(-1, -1, -1, -1);
+    w.grid.UpdateWindow();
+    expectShown(CCellRange());
+}

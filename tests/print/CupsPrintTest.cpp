@@ -1,32 +1,23 @@
 // Printing end to end: the program prints to a real CUPS server whose default printer is a
 // cups-pdf queue, and the PDFs CUPS wrote are read back with poppler.
 #include "CupsTestServer.h"
+#include "PrintTestSupport.h"
 
-#include "CertificateWnd.h"
-#include "MainApp.h"
-#include "MainDlg.h"
-#include "PrintItem.h"
-
-#include "Codec.h"
 #include "Testing.h"
 
 #include <QImage>
+#include <QSettings>
 #include <gtest/gtest.h>
 #include <poppler-qt6.h>
 
-#include <cstring>
+#include <cstdio>
 #include <memory>
 
 namespace {
 
-CString Gbk(const char* pszUtf8)
-{
-    return Codec::FromUnicode(QString::fromUtf8(pszUtf8));
-}
-
 constexpr double s_dPointsPerUnit = 72.0 / 254.0;   // one paper unit is 0.1 mm
 
-class CupsPrintTest : public ::testing::Test {
+class CupsPrintTest : public CPrintTestBase {
 protected:
     static void SetUpTestSuite()
     {
@@ -47,39 +38,22 @@ protected:
         if (!s_pServer)
             GTEST_SKIP() << "no private CUPS server: " << s_strWhy.toStdString();
         s_pServer->ClearPdfs();
-        ASSERT_TRUE(m_dir.isValid());
-        std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));
-        ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
-        m_app.m_pMainWnd = &m_dlg;
-        for (int nRow = 1; nRow <= 3; nRow++) {
-            CString str;
-            str.Format("%d", nRow);
-            m_dlg.m_wndGrid.SetItemText(nRow, 1, Gbk("学生") + str);
-        }
-        auto* pItem = new CPrintItem;
-        pItem->m_rectPaper = m_rectItem;
-        pItem->m_strText = Gbk("{A}同学");
-        pItem->m_strFontName = Gbk("宋体");
-        m_dlg.m_printSet.m_arrItems.Add(pItem);
-        m_wnd.m_pPrintSet = &m_dlg.m_printSet;
-    }
-    void TearDown() override
-    {
-        m_wnd.ReleaseResources();
-        m_app.m_pMainWnd = nullptr;
-        m_dlg.DestroyWindow();
+        SetUpDocument();
+        FillRecords(1, 3);
     }
 
-    // Every page: W x H within half a point, the item's text where the item lies, and no
-    // background: nothing coloured anywhere, nothing dark outside the item.
-    void ExpectCertificatePages(const QString& strPdf, int nPages)
+    // Every page: W x H within half a point, the item's text where the item lies (moved by
+    // the printer's calibration, mm), and no background: nothing coloured anywhere, nothing
+    // dark outside the item.
+    void ExpectCertificatePages(const QString& strPdf, int nPages, QPointF ptOffset = QPointF())
     {
         SCOPED_TRACE(strPdf.toStdString());
         std::unique_ptr<Poppler::Document> pDoc = Poppler::Document::load(strPdf);
         ASSERT_TRUE(pDoc);
         ASSERT_EQ(pDoc->numPages(), nPages);
-        const QRectF rectItem(m_rectItem.left * s_dPointsPerUnit, m_rectItem.top * s_dPointsPerUnit,
-                              m_rectItem.Width() * s_dPointsPerUnit, m_rectItem.Height() * s_dPointsPerUnit);
+        QRectF rectItem(m_rectItem.left * s_dPointsPerUnit, m_rectItem.top * s_dPointsPerUnit,
+                        m_rectItem.Width() * s_dPointsPerUnit, m_rectItem.Height() * s_dPointsPerUnit);
+        rectItem.translate(ptOffset * 72 / 25.4);
         for (int i = 0; i < nPages; i++) {
             std::unique_ptr<Poppler::Page> pPage = pDoc->page(i);
             const QSizeF size = pPage->pageSizeF();
@@ -101,14 +75,32 @@ protected:
         }
     }
 
+    // The top-left of the ink around the item on the first page, in millimetres from the
+    // sheet's corner, rendered at 0.05 mm a pixel.
+    QPointF InkTopLeft(const QString& strPdf) const
+    {
+        std::unique_ptr<Poppler::Document> pDoc = Poppler::Document::load(strPdf);
+        if (!pDoc || pDoc->numPages() < 1)
+            return QPointF(-1, -1);
+        constexpr double dDpi = 508, dMMPerPixel = 25.4 / dDpi;
+        const int x0 = (m_rectItem.left - 100) / 10.0 / dMMPerPixel, y0 = (m_rectItem.top - 100) / 10.0 / dMMPerPixel;
+        const QImage image = pDoc->page(0)->renderToImage(dDpi, dDpi, x0, y0, (m_rectItem.Width() + 200) / 10.0 / dMMPerPixel,
+                                                          (m_rectItem.Height() + 200) / 10.0 / dMMPerPixel);
+        int nLeft = INT_MAX, nTop = INT_MAX;
+        for (int y = 0; y < image.height(); y++)
+            for (int x = 0; x < image.width(); x++)
+                if (qGray(image.pixel(x, y)) < 128) {
+                    nLeft = std::min(nLeft, x);
+                    nTop = std::min(nTop, y);
+                }
+        if (nLeft == INT_MAX)
+            return QPointF(-1, -1);
+        return QPointF((x0 + nLeft) * dMMPerPixel, (y0 + nTop) * dMMPerPixel);
+    }
+
     static CCupsTestServer* s_pServer;
     static QString s_strWhy;
-    const CRect m_rectItem {490, 728, 1400, 801};
-    QTemporaryDir m_dir;
-    CMainApp m_app;
     Testing::CMessageBoxRecorder m_boxes;
-    CMainDlg m_dlg;
-    CCertificateWnd m_wnd;
 };
 
 CCupsTestServer* CupsPrintTest::s_pServer = nullptr;
@@ -132,5 +124,34 @@ TEST_F(CupsPrintTest, PrintCurrentAndPrintAllComeOutAsTheLayoutsSheets)
     pdfs = s_pServer->WaitForPdfs(1);
     ASSERT_EQ(pdfs.size(), 1);   // one job for the three records
     ExpectCertificatePages(pdfs[0], 3);
+    EXPECT_TRUE(m_boxes.Calls().empty());
+}
+
+TEST_F(CupsPrintTest, CalibrationMovesThePrintedTextByItsMillimetres)
+{
+    m_dlg.m_nCurRecord = 1;
+    ASSERT_TRUE(m_wnd.PrintCurrent());
+    QStringList pdfs = s_pServer->WaitForPdfs(1);
+    ASSERT_EQ(pdfs.size(), 1);
+    const QPointF ptPlain = InkTopLeft(pdfs[0]);
+    ASSERT_GE(ptPlain.x(), 0);
+
+    const CString strQueue = Codec::FromUnicode(s_pServer->Queue());
+    ASSERT_TRUE(CCertificateWnd::WritePrinterOffset(strQueue, CSize(30, -20)));
+    // The setting is in the file, for the next start of the program.
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Veltrane", "veltrane");
+    EXPECT_EQ(settings.value("Calibration " + s_pServer->Queue() + "/OffsetX").toInt(), 30);
+    EXPECT_EQ(settings.value("Calibration " + s_pServer->Queue() + "/OffsetY").toInt(), -20);
+
+    s_pServer->ClearPdfs();
+    ASSERT_TRUE(m_wnd.PrintCurrent());
+    pdfs = s_pServer->WaitForPdfs(1);
+    ASSERT_EQ(pdfs.size(), 1);
+    ExpectCertificatePages(pdfs[0], 1, QPointF(3.0, -2.0));
+    const QPointF ptMoved = InkTopLeft(pdfs[0]);
+    std::printf("calibration +3.0/-2.0 mm moved the text by %.2f / %.2f mm\n", ptMoved.x() - ptPlain.x(),
+                ptMoved.y() - ptPlain.y());
+    EXPECT_NEAR(ptMoved.x() - ptPlain.x(), 3.0, 0.1);
+    EXPECT_NEAR(ptMoved.y() - ptPlain.y(), -2.0, 0.1);
     EXPECT_TRUE(m_boxes.Calls().empty());
 }
