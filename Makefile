@@ -56,14 +56,16 @@ test-asan: configure-asan
 FUZZ_SEEDS_document = tests/data/documents
 FUZZ_SEEDS_paste = fuzz/corpus/paste
 FUZZ_SEEDS_token = fuzz/corpus/token
+FUZZ_SEEDS_commandline = fuzz/corpus/commandline
 
 fuzz: configure-asan
-	cmake --build $(ASAN_DIR) -j$(JOBS) --target fuzz_document fuzz_paste fuzz_token
-	@for t in document paste token; do \
+	cmake --build $(ASAN_DIR) -j$(JOBS) --target fuzz_document fuzz_paste fuzz_token fuzz_commandline
+	@for t in document paste token commandline; do \
 	    echo "== fuzz_$$t: $(FUZZ_SECONDS) s"; \
 	    mkdir -p $(ASAN_DIR)/fuzz-corpus/$$t; \
 	    seeds=$$(case $$t in document) echo $(FUZZ_SEEDS_document);; paste) echo $(FUZZ_SEEDS_paste);; \
-	             token) echo $(FUZZ_SEEDS_token);; esac); \
+	             token) echo $(FUZZ_SEEDS_token);; \
+	             commandline) echo $(FUZZ_SEEDS_commandline);; esac); \
 	    $(ASAN_ENV) QT_QPA_PLATFORM=offscreen $(ASAN_DIR)/fuzz/fuzz_$$t \
 	        -max_total_time=$(FUZZ_SECONDS) -print_final_stats=1 \
 	        -artifact_prefix=$(ASAN_DIR)/fuzz-$$t- \

@@ -51,3 +51,38 @@ AFX_RESOURCES(Preview)
     AfxRegisterString(IDS_CALIBRATE_PRINTER, "打印机：%s");
     AfxRegisterString(IDP_CALIBRATE_BAD_OFFSET, "偏移请填写 -50 到 50 之间的毫米数，最多一位小数，例如 3.5 或 -2。");
 }
+
+// The PDF export's texts, and those of the command line, which prints and exports without the
+// window.
+AFX_RESOURCES(PdfExport)
+{
+    AfxRegisterString(IDS_PDF_FILTER, "PDF 文件(*.pdf)|*.pdf||");
+    AfxRegisterString(IDP_PDF_WRITTEN, "已将 %d 张证书导出到 %s。");
+    AfxRegisterString(IDP_PDF_NOTHING, "第 %d 条记录的 A 列为空，没有可导出的证书。");
+    AfxRegisterString(IDS_CMD_HELP,
+        "用法：\n"
+        "  veltrane [文档.zs]\n"
+        "      打开程序窗口；给出文档时先打开该文档。\n"
+        "  veltrane --pdf 输出.pdf [--from N] [--background] 文档.zs\n"
+        "      把从第 N 条记录（默认第 1 条）起、连续打印会打印的证书写入一个 PDF 文件：\n"
+        "      每张证书一页，页面即版面的纸张尺寸，文字可选择、可搜索。\n"
+        "      --background 同时画出背景图片（用于屏幕上的校样）。\n"
+        "  veltrane --print [--from N] 文档.zs\n"
+        "      像“连续打印”一样，从第 N 条记录起把证书打印到默认打印机。\n"
+        "  veltrane --help\n"
+        "      显示本说明。\n"
+        "\n"
+        "--pdf 与 --print 不需要显示器。成功时输出一行，说明多少张证书写到了哪里，退出码为 0；\n"
+        "出错时在标准错误输出一行说明原因和位置，退出码不为 0，不会留下不完整的 PDF 文件。\n");
+    AfxRegisterString(IDP_CMD_UNKNOWN_OPTION, "未知的选项 %s（veltrane --help 列出全部选项）");
+    AfxRegisterString(IDP_CMD_ONLY_WITH, "选项 %s 只能与 %s 一起使用");
+    AfxRegisterString(IDP_CMD_MISSING_VALUE, "选项 %s 后面缺少参数");
+    AfxRegisterString(IDP_CMD_BAD_RECORD, "--from 需要 1 以上的记录号，而不是 %s");
+    AfxRegisterString(IDP_CMD_NO_DOCUMENT, "%s 需要一个证书文档（.zs）");
+    AfxRegisterString(IDP_CMD_EXTRA_ARGUMENT, "多余的参数 %s：只能给出一个文档");
+    AfxRegisterString(IDP_CMD_DOCUMENT_DAMAGED, "文档 %s 已损坏，不能读取");
+    AfxRegisterString(IDP_CMD_NOT_DOCUMENT, "%s 不是证书文档");
+    AfxRegisterString(IDP_CMD_TWO_COMMANDS, "--pdf 与 --print 只能给出一个，且只能给出一次");
+    AfxRegisterString(IDP_CMD_PRINTED, "已将 %d 张证书发送到打印机“%s”");
+    AfxRegisterString(IDP_CMD_NO_PRINTER, "没有默认打印机，%s 的证书没有打印");
+}

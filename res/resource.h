@@ -80,6 +80,22 @@
 #define IDC_PRINT_CALIBRATE 1035
 #define IDS_CALIBRATE_PRINTER 220
 #define IDP_CALIBRATE_BAD_OFFSET 221
+// The PDF export and the command line.
+#define IDS_PDF_FILTER 225
+#define IDP_CMD_ONLY_WITH 226
+#define IDP_PDF_WRITTEN 227
+#define IDP_PDF_NOTHING 228
+#define IDS_CMD_HELP 229
+#define IDP_CMD_UNKNOWN_OPTION 230
+#define IDP_CMD_MISSING_VALUE 231
+#define IDP_CMD_BAD_RECORD 232
+#define IDP_CMD_NO_DOCUMENT 233
+#define IDP_CMD_EXTRA_ARGUMENT 234
+#define IDP_CMD_DOCUMENT_DAMAGED 235
+#define IDP_CMD_NOT_DOCUMENT 236
+#define IDP_CMD_TWO_COMMANDS 237
+#define IDP_CMD_PRINTED 238
+#define IDP_CMD_NO_PRINTER 239
 
 
 // ---- The layout designer: design window and its editors. ----

@@ -173,11 +173,11 @@ CSize CCertificateWnd::GetPageSize() const
     return CSize(bm.bmWidth, bm.bmHeight);
 }
 
-CRect CCertificateWnd::PaperToPage(const CRect& rectPaper) const
+CRect CCertificateWnd::PaperToPage(const CRect& rectPaper, double dScale)
 {
-    if (m_dPageScale == 1.0)
+    if (dScale == 1.0)
         return rectPaper;
-    const auto Scale = [this](LONG n) { return (LONG)std::lround(n * m_dPageScale); };
+    const auto Scale = [dScale](LONG n) { return (LONG)std::lround(n * dScale); };
     return CRect(Scale(rectPaper.left), Scale(rectPaper.top), Scale(rectPaper.right), Scale(rectPaper.bottom));
 }
 
@@ -204,25 +204,33 @@ void CCertificateWnd::DrawPage(BOOL bBackground)
         m_pMemDC->FillRect(&rectPage, &brush);
         m_bBackgroundKept = FALSE;
     }
-    m_pMemDC->SetBkMode(TRANSPARENT);
+    // The bounds of the text drawn now are what the next record's page must clear.
     m_pMemDC->SetBoundsRect(nullptr, DCB_RESET | DCB_ENABLE);
-    // Later items draw over earlier ones.
-    const int nItems = std::min(m_pPrintSet->GetItemCount(), (int)m_arrItemTokens.size());
-    for (int i = 0; i < nItems; i++) {
-        const CPrintItem* pItem = m_pPrintSet->GetItem(i);
-        const CRect rect = PaperToPage(pItem->m_rectPaper);
-        CFont font;
-        CLineRule::CreateItemFont(font, rect.Height(), pItem->m_strFontName);
-        CFont* pOldFont = m_pMemDC->SelectObject(&font);
-        CLineRule::DrawTokens(m_pMemDC, m_arrItemTokens[(size_t)i], rect.left, rect.top, rect.right,
-                              rect.Height());
-        m_pMemDC->SelectObject(pOldFont);
-        font.DeleteObject();
-    }
+    DrawItems(m_pMemDC, m_dPageScale);
     m_pMemDC->GetBoundsRect(&m_rectText, DCB_RESET);
     m_pMemDC->SetBoundsRect(nullptr, DCB_DISABLE);
     m_rectChanged.UnionRect(&m_rectChanged, &rectChanged);
     m_rectChanged.UnionRect(&m_rectChanged, &m_rectText);
+}
+
+void CCertificateWnd::DrawItems(CDC* pDC, double dScale)
+{
+    if (!m_pPrintSet)
+        return;
+    pDC->SetBkMode(TRANSPARENT);
+    // Later items draw over earlier ones.
+    const int nItems = std::min(m_pPrintSet->GetItemCount(), (int)m_arrItemTokens.size());
+    for (int i = 0; i < nItems; i++) {
+        const CPrintItem* pItem = m_pPrintSet->GetItem(i);
+        const CRect rect = PaperToPage(pItem->m_rectPaper, dScale);
+        CFont font;
+        CLineRule::CreateItemFont(font, rect.Height(), pItem->m_strFontName);
+        CFont* pOldFont = pDC->SelectObject(&font);
+        CLineRule::DrawTokens(pDC, m_arrItemTokens[(size_t)i], rect.left, rect.top, rect.right,
+                              rect.Height());
+        pDC->SelectObject(pOldFont);
+        font.DeleteObject();
+    }
 }
 
 void CCertificateWnd::InvalidatePageChanges()

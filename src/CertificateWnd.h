@@ -35,6 +35,9 @@ public:
     void SplitAllItems();
     // Redraws the whole page from the token lists; on white without the background.
     void DrawPage(BOOL bBackground);
+    // The text of every item, from the token lists, onto pDC at dScale pixels per paper unit:
+    // the page, or a document device such as a PDF, which gets the same layout as text.
+    void DrawItems(CDC* pDC, double dScale);
     void ShowNext();
     void ShowPrevious();
     // Frees the picture and the page; the preview calls this when it closes.
@@ -105,7 +108,8 @@ private:
     void ShowRecord();
     BOOL AllocatePage(int nWidth, int nHeight);
     void ReportPage(UINT nIDPrompt);
-    CRect PaperToPage(const CRect& rectPaper) const;
+    static CRect PaperToPage(const CRect& rectPaper, double dScale);
+    CRect PaperToPage(const CRect& rectPaper) const { return PaperToPage(rectPaper, m_dPageScale); }
     // Invalidates the client area that shows the page's changes since the last call.
     void InvalidatePageChanges();
 

@@ -381,6 +381,11 @@ void CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
 
 void CDocumentFile::Write(const CString& strPath, const std::string& strData)
 {
+    Write(strPath, [&strData](CFile& file) { file.Write(strData.data(), (UINT)strData.size()); });
+}
+
+void CDocumentFile::Write(const CString& strPath, const std::function<void(CFile&)>& writeContents)
+{
     CFileStatus status;
     if (CFile::GetStatus(strPath, status) &&
         (status.m_attribute & (CFile::readOnly | CFile::directory)))
@@ -398,19 +403,25 @@ void CDocumentFile::Write(const CString& strPath, const std::string& strData)
                                                                          : error.m_cause;
         AfxThrowFileException(cause, error.m_lOsError, strPath);
     }
-    try {
-        file.Write(strData.data(), (UINT)strData.size());
-        file.Flush();
-        file.Close();
-        CFile::Replace(strTemp, strTarget);
-    } catch (CFileException* e) {
+    const auto RemoveTemp = [&file, &strTemp] {
         file.Abort();
         try {
             CFile::Remove(strTemp);
         } catch (CFileException* eRemove) {
             eRemove->Delete();
         }
+    };
+    try {
+        writeContents(file);
+        file.Flush();
+        file.Close();
+        CFile::Replace(strTemp, strTarget);
+    } catch (CFileException* e) {
+        RemoveTemp();
         e->m_strFileName = strPath;
+        throw;
+    } catch (...) {
+        RemoveTemp();
         throw;
     }
 }

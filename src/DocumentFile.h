@@ -7,6 +7,7 @@
 #include "PrintItem.h"
 #include "String.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ public:
     // file or the new one: a file beside it, forced to disk, renamed over it. A symbolic link
     // stays a link: the file it leads to is replaced. Throws CFileException naming strPath.
     static void Write(const CString& strPath, const std::string& strData);
+    // The same for a file that writeContents writes, a piece at a time, into the open file
+    // beside strPath; what it throws ends the writing and leaves no file behind.
+    static void Write(const CString& strPath, const std::function<void(CFile&)>& writeContents);
 
     int GetRowCount() const { return m_nRowCount; }
     int GetColumnWidth(int nField) const { return m_arrColumnWidths[nField]; }

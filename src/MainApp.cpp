@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-CMainApp::CMainApp()
+CMainApp::CMainApp() : m_nExitCode(0)
 {
     m_szAppDir[0] = '\0';
 }
@@ -17,11 +17,22 @@ BOOL CMainApp::InitInstance()
     GetModuleFileName(nullptr, m_szAppDir, sizeof(m_szAppDir));
     RemoveFileName(m_szAppDir);
 
+    if (CCommandLine::IsWindowless(m_options)) {
+        m_nExitCode = CCommandLine::Run(m_options);
+        return FALSE;
+    }
     CMainDlg dlg;
+    dlg.m_strOpenPath = CCommandLine::AbsolutePath(m_options.strDocument);
     m_pMainWnd = &dlg;
     dlg.DoModal();
     m_pMainWnd = nullptr;   // the window object ends here
     return FALSE;
+}
+
+int CMainApp::ExitInstance()
+{
+    CWinApp::ExitInstance();
+    return m_nExitCode;
 }
 
 void CMainApp::RemoveFileName(char* pszPath)

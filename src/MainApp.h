@@ -2,6 +2,7 @@
 #pragma once
 
 #include "App.h"
+#include "CommandLine.h"
 
 class CMainApp : public CWinApp {
 public:
@@ -11,10 +12,18 @@ public:
     // dialogs start here and the background picture is looked up here.
     char m_szAppDir[4096];
 
-    // Runs the main window; FALSE, so the program ends when it closes.
+    // What the command line asked for; main() fills it in before the program starts.
+    CCommandLine::Options m_options;
+
+    // Runs the main window, or the command line's command; FALSE, so the program ends then.
     BOOL InitInstance() override;
+    // The command's exit code; 0 after the window.
+    int ExitInstance() override;
 
     // Cuts a path at its last separator, looking from the end down to position 1: a path
     // whose only separator is its first character ("/veltrane") stays whole.
     static void RemoveFileName(char* pszPath);
+
+private:
+    int m_nExitCode;
 };

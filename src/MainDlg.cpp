@@ -97,6 +97,9 @@ BOOL CMainDlg::OnInitDialog()
 
     SetUpTable();
     SetModified(FALSE);
+    // A document that cannot be read was reported; the window opens on a new one.
+    if (!m_strOpenPath.IsEmpty())
+        ReadDocument(m_strOpenPath);
     UpdateTitle();
     return TRUE;
 }

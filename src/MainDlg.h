@@ -21,6 +21,8 @@ public:
     CString m_strPathName;
     CPrintSet m_printSet;
     HICON m_hIcon;
+    // A document to open as the window opens: the one named on the command line.
+    CString m_strOpenPath;
 
     // The title names the document; an empty table (fields A to D of records 1 and 2) wins.
     BOOL UpdateTitle();

@@ -30,6 +30,8 @@ protected:
     void OnNext();
     void OnPrint();
     void OnPrintAll();
+    // Every printable record from the one shown on into one PDF file the user names.
     void OnExportPdf();
+    CString AskPdfPath();
     void OnCalibrate();
 };

@@ -7,17 +7,13 @@
 #include "MainDlg.h"
 #include "PreviewDlg.h"
 #include "PrintItem.h"
+#include "SampleRecords.h"
 
 #include <QFile>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <cstring>
-
-inline CString Gbk(const char* pszUtf8)
-{
-    return Codec::FromUnicode(QString::fromUtf8(pszUtf8));
-}
 
 struct CPreviewSetup {
     explicit CPreviewSetup(bool bPictureFile)
@@ -27,14 +23,7 @@ struct CPreviewSetup {
             QFile::copy(":/res/back.jpg", dir.filePath("back.jpg"));
         dlg.Create(CMainDlg::IDD);
         app.m_pMainWnd = &dlg;
-        QFile file(VELTRANE_BENCH_DATA "/records-300.tsv");
-        file.open(QIODevice::ReadOnly);
-        const QStringList lines = QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
-        for (int nRow = 1; nRow <= lines.size() && nRow <= 300; nRow++) {
-            const QStringList fields = lines[nRow - 1].split('\t');
-            for (int nCol = 1; nCol <= fields.size() && nCol <= 26; nCol++)
-                dlg.m_wndGrid.SetItemText(nRow, nCol, Codec::FromUnicode(fields[nCol - 1]));
-        }
+        LoadSampleRecords(dlg.m_wndGrid);
         AddItem(CRect(300, 560, 1400, 640), "{C}同学：");
         AddItem(CRect(400, 700, 2100, 780), "　　你的作品《{D}》在{B}比赛{A}组中荣获{E}等奖。\r\n特发此证，以资鼓励。");
         AddItem(CRect(300, 1100, 1200, 1160), "指导老师：{G}");

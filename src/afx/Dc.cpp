@@ -592,7 +592,13 @@ COLORREF CDC::SetPixel(int x, int y, COLORREF cr)
 
 void CDC::FillRect(LPCRECT lpRect, CBrush* pBrush)
 {
-    if (!lpRect || !pBrush || pBrush->m_bNull || !m_pTarget)
+    if (!lpRect || !pBrush || pBrush->m_bNull)
+        return;
+    if (m_pPainter) {
+        PaintFill(*lpRect, pBrush->m_crColor);
+        return;
+    }
+    if (!m_pTarget)
         return;
     FillDevice(ToDevice(lpRect->left, lpRect->top, lpRect->right, lpRect->bottom), pBrush->m_crColor);
 }
@@ -608,10 +614,14 @@ void CDC::FillSolidRect(LPCRECT lpRect, COLORREF cr)
 void CDC::FillSolidRect(int x, int y, int cx, int cy, COLORREF cr)
 {
     m_state.crBk = cr;
-    if (!m_pTarget)
-        return;
     CRect rect(x, y, x + cx, y + cy);
     rect.NormalizeRect();
+    if (m_pPainter) {
+        PaintFill(rect, cr);
+        return;
+    }
+    if (!m_pTarget)
+        return;
     FillDevice(ToDevice(rect.left, rect.top, rect.right, rect.bottom), cr);
 }
 
@@ -940,6 +950,10 @@ BOOL CDC::TextOut(int x, int y, LPCTSTR lpszString, int nCount)
 {
     if (!lpszString)
         return FALSE;
+    if (m_pPainter) {
+        PaintText(x, y, *CurrentFont(), ToUnicode(lpszString, nCount));
+        return TRUE;
+    }
     if (!m_pTarget)
         return TRUE;
     const CTextCache::FontPtr font = CurrentFont();
@@ -1169,6 +1183,10 @@ BOOL CDC::BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, i
         return PatBlt(x, y, nWidth, nHeight, dwRop);
     if (!pSrcDC || !pSrcDC->m_pTarget)
         return FALSE;
+    if (m_pPainter) {
+        PaintImage(CRect(x, y, x + nWidth, y + nHeight), pSrcDC, CRect(xSrc, ySrc, xSrc + nWidth, ySrc + nHeight));
+        return TRUE;
+    }
     if (!m_pTarget)
         return TRUE;
     const QRect srcRect(xSrc - pSrcDC->m_state.ptOrg.x, ySrc - pSrcDC->m_state.ptOrg.y, nWidth, nHeight);
@@ -1188,6 +1206,11 @@ BOOL CDC::StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSr
 {
     if (dwRop != SRCCOPY || !pSrcDC || !pSrcDC->m_pTarget)
         return FALSE;
+    if (m_pPainter) {
+        PaintImage(CRect(x, y, x + nWidth, y + nHeight), pSrcDC,
+                   CRect(xSrc, ySrc, xSrc + nSrcWidth, ySrc + nSrcHeight));
+        return TRUE;
+    }
     if (nWidth == nSrcWidth && nHeight == nSrcHeight && nWidth > 0 && nHeight > 0)
         return BitBlt(x, y, nWidth, nHeight, pSrcDC, xSrc, ySrc, SRCCOPY);
     if (!m_pTarget || nWidth == 0 || nHeight == 0 || nSrcWidth == 0 || nSrcHeight == 0)
@@ -1224,4 +1247,41 @@ BOOL CDC::StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSr
     CopyPixels(*m_pTarget, DeviceClip(), scaled, scaled.rect(), rectTarget.topLeft());
     AddBounds(rectTarget & DeviceClip());
     return TRUE;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Document devices
+
+void CDC::PaintFill(const CRect& rect, COLORREF cr)
+{
+    m_pPainter->fillRect(ToQRect(rect).translated(-m_state.ptOrg.x, -m_state.ptOrg.y), QColor(ToPixel(cr)));
+}
+
+// Real text, so that the document keeps it searchable: the text cell's top-left at (x, y).
+void CDC::PaintText(int x, int y, const CTextCache::FontInfo& font, const QString& text)
+{
+    if (text.isEmpty())
+        return;
+    const QPoint ptTopLeft(x - m_state.ptOrg.x, y - m_state.ptOrg.y);
+    if (m_state.nBkMode == OPAQUE)
+        m_pPainter->fillRect(QRect(ptTopLeft, QSize(CTextCache::Width(font, text), font.nHeight)),
+                             QColor(ToPixel(m_state.crBk)));
+    m_pPainter->setFont(font.font);
+    m_pPainter->setPen(QColor(ToPixel(m_state.crText)));
+    m_pPainter->drawText(ptTopLeft + QPoint(0, font.nAscent), text);
+}
+
+// The whole picture of a memory DC is handed over as it is, so that a device that keeps
+// pictures (a PDF) stores one drawn on every page only once.
+void CDC::PaintImage(const CRect& rectDest, CDC* pSrcDC, const CRect& rectSrc)
+{
+    const QImage& src = *pSrcDC->m_pTarget;
+    CRect rectFrom(rectSrc);
+    rectFrom.OffsetRect(-pSrcDC->m_state.ptOrg.x, -pSrcDC->m_state.ptOrg.y);
+    QRect target = ToQRect(rectDest).translated(-m_state.ptOrg.x, -m_state.ptOrg.y);
+    m_pPainter->setRenderHint(QPainter::SmoothPixmapTransform, m_state.nStretchMode == HALFTONE);
+    if (ToQRect(rectFrom) == src.rect())
+        m_pPainter->drawImage(target, src);
+    else
+        m_pPainter->drawImage(target, src, ToQRect(rectFrom));
 }

@@ -7,6 +7,10 @@
 // number of DCs may share an image, and the image's owner may copy or resize it at any time;
 // the one rule is that nobody else keeps a QPainter active on an image while a DC draws text
 // into it (the DC's painter could not begin).
+//
+// A DC of a document device (a PDF file, a printer) draws through its device's painter
+// instead: text stays text and pictures stay pictures, at the device's own resolution. There
+// it draws text, filled rectangles and blits from memory DCs.
 #pragma once
 
 #include "Gdi.h"
@@ -71,7 +75,7 @@ public:
     // A memory DC draws into the bitmap selected into it.
     BOOL CreateCompatibleDC(CDC* pDC);
     BOOL DeleteDC();
-    BOOL IsValid() const { return m_pTarget != nullptr; }
+    BOOL IsValid() const { return m_pTarget != nullptr || m_pPainter != nullptr; }
 
     CPen* SelectObject(CPen* pPen);
     CBrush* SelectObject(CBrush* pBrush);
@@ -163,6 +167,9 @@ protected:
     // Draw into an image; rectClip (device coordinates) limits all drawing.
     void AttachImage(QImage* pImage, const CRect& rectClip);
     void DetachImage();
+    // Draw through an active painter on a document device, one device unit per logical unit;
+    // NULL detaches it.
+    void AttachPainter(QPainter* pPainter) { m_pPainter = pPainter; }
 
 private:
     struct State {
@@ -202,8 +209,12 @@ private:
     void DrawTextLines(const CTextCache::FontInfo& font, const std::vector<TextLine>& lines,
                        const QRect& rectClip);
     QString ToDrawText(LPCTSTR lpszString, int nCount, UINT nFormat) const;
+    void PaintFill(const CRect& rect, COLORREF cr);
+    void PaintText(int x, int y, const CTextCache::FontInfo& font, const QString& text);
+    void PaintImage(const CRect& rectDest, CDC* pSrcDC, const CRect& rectSrc);
 
     QImage* m_pTarget = nullptr;
+    QPainter* m_pPainter = nullptr;
     CRect m_rectClip;               // device coordinates, within the image
     BOOL m_bMemoryDC = FALSE;
     CBitmap* m_pBitmap = nullptr;   // selected bitmap of a memory DC

@@ -2,12 +2,16 @@
 // dialog whose table is set up as the program sets it up, without showing any window.
 #pragma once
 
+#include "MainApp.h"
 #include "MainDlg.h"
 #include "PrintItem.h"
 
 #include "Codec.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <cstring>
 
 #include <string>
 #include <vector>
@@ -69,5 +73,27 @@ protected:
         return TokenBytes(arrTokens);
     }
 
+    CMainDlg m_dlg;
+};
+
+// The program's main window, made as the program makes it but never shown, as the
+// application's main window; the program's folder is a fresh temporary folder.
+class CMainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));
+        ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
+        m_app.m_pMainWnd = &m_dlg;
+    }
+    void TearDown() override
+    {
+        m_app.m_pMainWnd = nullptr;
+        m_dlg.DestroyWindow();
+    }
+
+    QTemporaryDir m_dir;
+    CMainApp m_app;
     CMainDlg m_dlg;
 };

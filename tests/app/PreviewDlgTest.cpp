@@ -16,14 +16,11 @@
 
 namespace {
 
-class PreviewDlgTest : public ::testing::Test {
+class PreviewDlgTest : public CMainWindowTest {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(m_dir.isValid());
-        std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(m_dir.path()));
-        ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
-        m_app.m_pMainWnd = &m_dlg;
+        CMainWindowTest::SetUp();
         for (int nRow = 1; nRow <= 10; nRow++) {
             CString str;
             str.Format("%d", nRow);
@@ -34,11 +31,6 @@ protected:
         pItem->m_strText = Gbk("{A}同学");
         pItem->m_strFontName = Gbk("宋体");
         m_dlg.m_printSet.m_arrItems.Add(pItem);
-    }
-    void TearDown() override
-    {
-        m_app.m_pMainWnd = nullptr;
-        m_dlg.DestroyWindow();
     }
 
     // Opens the preview from the main window's button; the action runs while it is open.
@@ -59,11 +51,8 @@ protected:
         return qobject_cast<QPushButton*>(dlg.GetDlgItem(nID)->GetSafeHwnd());
     }
 
-    QTemporaryDir m_dir;
-    CMainApp m_app;
     Testing::CMessageBoxRecorder m_boxes;
     Testing::CModalDialogAnswerer m_dialogs;
-    CMainDlg m_dlg;
 };
 
 long CountDark(const QImage& image, const QRect& rect)

@@ -19,6 +19,7 @@
 #include <QThread>
 
 #include <csignal>
+#include <memory>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -181,4 +182,23 @@ private:
     QString m_strSocket;
     QString m_strPdfConf;
     pid_t m_pid = -1;
+};
+
+// The server one test suite shares: Start() from SetUpTestSuite, Stop() from
+// TearDownTestSuite; a test skips, naming Why(), when Get() is NULL.
+class CCupsSuiteServer {
+public:
+    static void Start()
+    {
+        s_pServer = std::make_unique<CCupsTestServer>();
+        if (!s_pServer->Start(s_strWhy))
+            s_pServer.reset();
+    }
+    static void Stop() { s_pServer.reset(); }
+    static CCupsTestServer* Get() { return s_pServer.get(); }
+    static const QString& Why() { return s_strWhy; }
+
+private:
+    static inline std::unique_ptr<CCupsTestServer> s_pServer;
+    static inline QString s_strWhy;
 };
