@@ -61,11 +61,14 @@ FUZZ_SEEDS_document = tests/data/documents
 FUZZ_SEEDS_paste = fuzz/corpus/paste
 FUZZ_SEEDS_token = fuzz/corpus/token
 FUZZ_SEEDS_picture = fuzz/corpus/picture
+# Leaks are not looked for (see ASAN_ENV). A paste of more than a few KB only repeats lines.
+FUZZ_FLAGS = -detect_leaks=0
+FUZZ_FLAGS_paste = -max_len=4096
 
 fuzz-run = echo "== fuzz_$(1): $(FUZZ_LIMIT)" && \
     mkdir -p $(ASAN_DIR)/fuzz-corpus/$(1) fuzz/regressions/$(1) && \
     $(ASAN_ENV) QT_QPA_PLATFORM=offscreen $(ASAN_DIR)/fuzz/fuzz_$(1) $(FUZZ_LIMIT) \
-        -print_final_stats=1 -artifact_prefix=$(ASAN_DIR)/fuzz-$(1)- \
+        $(FUZZ_FLAGS) $(FUZZ_FLAGS_$(1)) -print_final_stats=1 -artifact_prefix=$(ASAN_DIR)/fuzz-$(1)- \
         $(ASAN_DIR)/fuzz-corpus/$(1) $(FUZZ_SEEDS_$(1)) fuzz/regressions/$(1) &&
 
 fuzz: configure-asan
