@@ -40,7 +40,8 @@ test: build
 # reports are off.
 ASAN_FLAGS = -fsanitize=address,undefined -fno-sanitize-recover=undefined \
              -fno-omit-frame-pointer -fsanitize=fuzzer-no-link
-ASAN_ENV = ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+ASAN_OPTIONS_TEST = detect_leaks=0:abort_on_error=1
+ASAN_ENV = ASAN_OPTIONS=$(ASAN_OPTIONS_TEST) UBSAN_OPTIONS=print_stacktrace=1
 
 configure-asan: deps
 	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
@@ -61,13 +62,16 @@ FUZZ_SEEDS_document = tests/data/documents
 FUZZ_SEEDS_paste = fuzz/corpus/paste
 FUZZ_SEEDS_token = fuzz/corpus/token
 FUZZ_SEEDS_picture = fuzz/corpus/picture
-# Leaks are not looked for (see ASAN_ENV). A paste of more than a few KB only repeats lines.
+# Leaks are not looked for (see ASAN_ENV). A small quarantine of freed memory keeps the
+# inputs' memory in use instead of new pages, twice as fast. A paste of more than a few KB
+# only repeats lines.
+FUZZ_ENV = ASAN_OPTIONS=$(ASAN_OPTIONS_TEST):quarantine_size_mb=16 UBSAN_OPTIONS=print_stacktrace=1
 FUZZ_FLAGS = -detect_leaks=0
 FUZZ_FLAGS_paste = -max_len=4096
 
 fuzz-run = echo "== fuzz_$(1): $(FUZZ_LIMIT)" && \
     mkdir -p $(ASAN_DIR)/fuzz-corpus/$(1) fuzz/regressions/$(1) && \
-    $(ASAN_ENV) QT_QPA_PLATFORM=offscreen $(ASAN_DIR)/fuzz/fuzz_$(1) $(FUZZ_LIMIT) \
+    $(FUZZ_ENV) QT_QPA_PLATFORM=offscreen $(ASAN_DIR)/fuzz/fuzz_$(1) $(FUZZ_LIMIT) \
         $(FUZZ_FLAGS) $(FUZZ_FLAGS_$(1)) -print_final_stats=1 -artifact_prefix=$(ASAN_DIR)/fuzz-$(1)- \
         $(ASAN_DIR)/fuzz-corpus/$(1) $(FUZZ_SEEDS_$(1)) fuzz/regressions/$(1) &&
 
