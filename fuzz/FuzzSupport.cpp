@@ -16,9 +16,9 @@ void Fuzz::StartApplication()
     new QApplication(argc, argv);
 }
 
-void Fuzz::SetUpRecordTable(CGridCtrl& grid)
+void Fuzz::SetUpRecordTable(CGridCtrl& grid, int nRecords)
 {
-    grid.SetRowCount(301);
+    grid.SetRowCount(nRecords + 1);
     grid.SetColumnCount(27);
     grid.SetFixedRowCount(1);
     grid.SetFixedColumnCount(1);
@@ -27,7 +27,7 @@ void Fuzz::SetUpRecordTable(CGridCtrl& grid)
         str.Format("%c", 'A' + i);
         grid.SetItemText(0, i + 1, str);
     }
-    for (int i = 1; i <= 300; i++) {
+    for (int i = 1; i <= nRecords; i++) {
         str.Format("%d", i);
         grid.SetItemText(i, 0, str);
     }

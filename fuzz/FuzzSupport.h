@@ -9,7 +9,8 @@
 
 namespace Fuzz {
 void StartApplication();
-void SetUpRecordTable(CGridCtrl& grid);
+// The table of a new document: headings A to Z and 1 to nRecords.
+void SetUpRecordTable(CGridCtrl& grid, int nRecords = 300);
 // Stops the run with a message: a libFuzzer target reports a broken rule by crashing.
 [[noreturn]] void Fail(const char* pszWhat);
 }

@@ -1,6 +1,6 @@
 // The token rule with field lookup: the input holds a template text and the 26 field values,
 // separated by zero bytes. Every token is one of the rule's shapes, the literal split gives
-// back the text byte for byte, and self-referring values stop.
+// back the text byte for byte, and self-referring or fanning values stop.
 #include "FuzzSupport.h"
 
 #include "PrintItem.h"
@@ -43,7 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     arrParts.resize(1 + CPrintItem::FIELD_COUNT);
     const CString& strText = arrParts[0];
 
-    CStringArray arrLiteral;
+    // The lists keep their memory from one input to the next: a fanning value makes tens of
+    // thousands of tokens, and growing a new list each time would be most of the work.
+    static CStringArray arrLiteral, arrTokens;
+    arrLiteral.RemoveAll();
+    arrTokens.RemoveAll();
     CPrintItem::SplitText(strText, arrLiteral);
     std::string strJoined;
     for (int i = 0; i < arrLiteral.GetSize(); i++) {
@@ -54,7 +58,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     if (strJoined != strText.str())
         Fuzz::Fail("the literal split lost or added bytes");
 
-    CStringArray arrTokens;
     size_t nLookups = 0;
     CPrintItem::SplitText(strText, arrTokens, [&](const CString& strKey) {
         nLookups++;
@@ -63,7 +66,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             Fuzz::Fail("a group that is no placeholder was looked up");
         return arrParts[1 + nField];
     });
-    if (nLookups > CPrintItem::MAX_FIELD_EXPANSIONS)
+    if (nLookups > CPrintItem::MAX_FIELD_EXPANSIONS ||
+        arrTokens.GetSize() > CPrintItem::MAX_SPLIT_TOKENS)
         Fuzz::Fail("the expansion did not stop");
     for (int i = 0; i < arrTokens.GetSize(); i++)
         if (!IsToken(arrTokens[i]) || (arrTokens[i][0] == '{'))

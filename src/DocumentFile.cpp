@@ -335,23 +335,35 @@ CDocumentFile::ReadResult CDocumentFile::Read(CFile& file)
     }
 }
 
-void CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
+BOOL CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
 {
-    for (int nCol = 1; nCol <= s_nFields; nCol++)
-        grid.SetColumnWidth(nCol, m_arrColumnWidths[nCol - 1]);
-
+    // What takes memory comes first, so that running out of it changes nothing: the rows the
+    // document adds, and its items.
     const int nOldRows = grid.GetRowCount();
-    if (m_nRowCount > nOldRows) {
-        grid.SetRowCount(m_nRowCount);
-        // Rows that a document adds are numbered like the rows of a new table.
-        CString strNumber;
-        for (int nRow = std::max(nOldRows, 1); nRow < m_nRowCount; nRow++) {
-            strNumber.Format("%d", nRow);
-            grid.SetItemText(nRow, 0, strNumber);
-            grid.SetItemFormat(nRow, 0, s_nHeadingFormat);
+    if (m_nRowCount > nOldRows && !grid.SetRowCount(m_nRowCount))
+        return FALSE;
+    std::vector<std::unique_ptr<CPrintItem>> arrItems;
+    try {
+        for (const CItem& stored : m_arrItems) {
+            arrItems.push_back(std::make_unique<CPrintItem>());
+            arrItems.back()->m_rectPaper = stored.rectPaper;
+            arrItems.back()->m_strText = stored.strText;
+            arrItems.back()->m_strFontName = stored.strFontName;
         }
+    } catch (const std::bad_alloc&) {
+        grid.SetRowCount(nOldRows);
+        return FALSE;
     }
 
+    // Rows that a document adds are numbered like the rows of a new table.
+    CString strNumber;
+    for (int nRow = std::max(nOldRows, 1); nRow < m_nRowCount; nRow++) {
+        strNumber.Format("%d", nRow);
+        grid.SetItemText(nRow, 0, strNumber);
+        grid.SetItemFormat(nRow, 0, s_nHeadingFormat);
+    }
+    for (int nCol = 1; nCol <= s_nFields; nCol++)
+        grid.SetColumnWidth(nCol, m_arrColumnWidths[nCol - 1]);
     const int nRows = grid.GetRowCount();
     const int nCols = grid.GetColumnCount();
     const char* const pTexts = m_strCellTexts.data();
@@ -368,13 +380,9 @@ void CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
     printSet.m_nPaperWidth = m_nPaperWidth;
     printSet.m_nPaperHeight = m_nPaperHeight;
     printSet.RemoveAllItems();
-    for (const CItem& stored : m_arrItems) {
-        CPrintItem* pItem = new CPrintItem;
-        pItem->m_rectPaper = stored.rectPaper;
-        pItem->m_strText = stored.strText;
-        pItem->m_strFontName = stored.strFontName;
-        printSet.m_arrItems.Add(pItem);
-    }
+    for (auto& pItem : arrItems)
+        printSet.m_arrItems.Add(pItem.release());
+    return TRUE;
 }
 
 // ---- Writing ----

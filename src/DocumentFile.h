@@ -41,8 +41,9 @@ public:
     // out reads as a damaged file.
     ReadResult Read(CFile& file);
     // Puts the document that was read into the table and the layout, replacing what they
-    // held: cells the file does not fill are emptied, the items are replaced.
-    void Apply(CGridCtrl& grid, CPrintSet& printSet) const;
+    // held: cells the file does not fill are emptied, the items are replaced. FALSE, with
+    // both unchanged, when there is no memory for the rows or items the document adds.
+    BOOL Apply(CGridCtrl& grid, CPrintSet& printSet) const;
 
     // Writes strData in place of strPath so that a crash at any point leaves either the old
     // file or the new one: a file beside it, forced to disk, renamed over it. A symbolic link

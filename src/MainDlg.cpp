@@ -474,13 +474,14 @@ BOOL CMainDlg::LoadDocument(CString strPath)
         e->Delete();
         return FALSE;
     }
+    // A document too large for the memory left reads as a damaged one.
+    if (result == CDocumentFile::documentRead && !doc.Apply(m_wndGrid, m_printSet))
+        result = CDocumentFile::documentDamaged;
     if (result != CDocumentFile::documentRead) {
         AfxMessageBox(LoadText(result == CDocumentFile::documentDamaged ? IDP_DOCUMENT_DAMAGED
                                                                         : IDP_NOT_DOCUMENT));
         return FALSE;
     }
-
-    doc.Apply(m_wndGrid, m_printSet);
     if (m_wndGrid.GetSafeHwnd())
         m_wndGrid.Invalidate(TRUE);
     return TRUE;

@@ -20,7 +20,15 @@ struct SplitState {
     const FIELDLOOKUP& lookup;
     int arrNesting[CPrintItem::FIELD_COUNT] = {};
     int nExpansions = 0;
+    int nTokensLeft = CPrintItem::MAX_SPLIT_TOKENS;
 };
+
+void AddToken(CStringArray& arrTokens, const CString& strToken, SplitState* pState)
+{
+    arrTokens.Add(strToken);
+    if (pState)
+        pState->nTokensLeft--;
+}
 
 void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pState);
 
@@ -45,9 +53,12 @@ void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pSta
     const LPCTSTR pch = strText;
     const int nLength = strText.GetLength();
     for (int i = 0; i < nLength;) {
+        // Long values that fan out end the split before they exhaust memory.
+        if (pState && pState->nTokensLeft <= 0)
+            return;
         const signed char b = (signed char)pch[i];
         if (b == '\r' && i + 1 < nLength && pch[i + 1] == '\n') {
-            arrTokens.Add("@enter");
+            AddToken(arrTokens, "@enter", pState);
             i += 2;
         } else if (b == '{') {
             const int nCount = std::min(3, nLength - i);
@@ -59,10 +70,10 @@ void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pSta
                 arrTokens.Add(strGroup);
         } else if (b < 0) {
             const int nCount = std::min(2, nLength - i);
-            arrTokens.Add(CString(pch + i, nCount));
+            AddToken(arrTokens, CString(pch + i, nCount), pState);
             i += nCount;
         } else {
-            arrTokens.Add(CString(pch + i, 1));
+            AddToken(arrTokens, CString(pch + i, 1), pState);
             i++;
         }
     }

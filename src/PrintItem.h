@@ -32,11 +32,13 @@ public:
     // The token rule: appends the tokens of strText to arrTokens in text order (the caller
     // empties the list first). Without a lookup the split is literal: a "{" group is one token.
     // With one, each "{" group is replaced by the split of its value; a value that refers back
-    // to its own field stops expanding once that field is nested MAX_FIELD_DEPTH times.
+    // to its own field stops expanding once that field is nested MAX_FIELD_DEPTH times, and
+    // the split ends at MAX_SPLIT_TOKENS tokens, far more than a certificate can show: values
+    // of a few kilobytes that fan out would otherwise make hundreds of millions.
     static void SplitText(const CString& strText, CStringArray& arrTokens,
                           const FIELDLOOKUP& lookup = FIELDLOOKUP());
 
-    enum { MAX_FIELD_DEPTH = 16, MAX_FIELD_EXPANSIONS = 4096 };
+    enum { MAX_FIELD_DEPTH = 16, MAX_FIELD_EXPANSIONS = 4096, MAX_SPLIT_TOKENS = 0x10000 };
 
     // A record has the fields A to Z; a placeholder names one of them.
     enum { FIELD_COUNT = 26 };

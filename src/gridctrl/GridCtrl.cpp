@@ -251,21 +251,43 @@ BOOL CGridCtrl::SetRowCount(int nRows)
         delete m_RowData[(size_t)row];
     }
 
+    if (nRows > nOldRows && !AddRows(nRows))
+        return FALSE;
     m_nRows = nRows;
-    m_RowData.resize((size_t)nRows, nullptr);
+    m_RowData.resize((size_t)nRows);
     m_arRowHeights.resize((size_t)nRows);
-
-    // Top to bottom, so that each new cell finds the cell above it in place.
-    for (int row = nOldRows; row < nRows; row++) {
-        m_arRowHeights[(size_t)row] = (UINT)m_nDefCellHeight;
-        m_RowData[(size_t)row] = new GRID_ROW((size_t)m_nCols, nullptr);
-        for (int col = 0; col < m_nCols; col++)
-            (*m_RowData[(size_t)row])[(size_t)col] = CreateCell(row, col);
-    }
 
     SetModified(TRUE, -1, -1);
     ResetScrollBars();
     Refresh();
+    return TRUE;
+}
+
+// Grows the table to nRows rows, or leaves it as it was when memory runs out on the way.
+BOOL CGridCtrl::AddRows(int nRows)
+{
+    const int nOldRows = m_nRows;
+    try {
+        m_RowData.reserve((size_t)nRows);
+        m_arRowHeights.resize((size_t)nRows, (UINT)m_nDefCellHeight);
+        // Top to bottom, so that each new cell finds the cell above it in place.
+        for (int row = nOldRows; row < nRows; row++) {
+            m_RowData.push_back(new GRID_ROW((size_t)m_nCols, nullptr));
+            m_nRows = row + 1;
+            for (int col = 0; col < m_nCols; col++)
+                (*m_RowData[(size_t)row])[(size_t)col] = CreateCell(row, col);
+        }
+    } catch (const std::bad_alloc&) {
+        for (int row = nOldRows; row < m_nRows; row++) {
+            for (int col = 0; col < m_nCols; col++)
+                DestroyCell(row, col);
+            delete m_RowData[(size_t)row];
+        }
+        m_nRows = nOldRows;
+        m_RowData.resize((size_t)nOldRows);
+        m_arRowHeights.resize((size_t)nOldRows);
+        return FALSE;
+    }
     return TRUE;
 }
 

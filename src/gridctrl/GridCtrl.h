@@ -73,6 +73,7 @@ public:
     int GetColumnCount() const { return m_nCols; }
     int GetFixedRowCount() const { return m_nFixedRows; }
     int GetFixedColumnCount() const { return m_nFixedCols; }
+    // FALSE, the table unchanged, when memory runs out while it grows.
     BOOL SetRowCount(int nRows = 10);
     BOOL SetColumnCount(int nCols = 10);
     BOOL SetFixedRowCount(int nFixedRows = 1);
@@ -236,6 +237,7 @@ protected:
     void UpdateDividerMode(CPoint point);
     void OnMouseHover(CPoint point);
     // Model helpers.
+    BOOL AddRows(int nRows);
     void SetCellFixed(int nRow, int nCol, BOOL bFixed);
     void RedrawFixedCellsOf(const CCellID& cell, const CCellID& other);
     void RedrawSelectionChange(int nRow, int nCol, CDC* pDC, const CCellRange& visible);

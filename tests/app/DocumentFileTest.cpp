@@ -136,42 +136,59 @@ TEST_F(DocumentFileTest, ImplausibleValuesAreRefusedAsDamage)
     EXPECT_EQ(doc.Parse(strGood.data(), strGood.size()), CDocumentFile::documentRead);
 }
 
-// Memory that runs out while a document is read refuses the file with the damage message and
-// leaves the open document as it was. The child process gets a small address space, which
-// the address sanitizer's shadow memory cannot live with.
+// Memory that runs out while a document is read, or while the table grows to its rows,
+// refuses the file with the damage message and leaves the open document as it was. The child
+// process gets a small address space, which the address sanitizer's shadow memory cannot
+// live with.
 TEST_F(DocumentFileTest, MemoryRunningOutRefusesTheFile)
 {
 #ifdef VELTRANE_ASAN
     GTEST_SKIP() << "an address-space limit and the address sanitizer exclude each other";
 #else
+    const std::string strGood = Bytes();
     // A sound header and a file of 1 GB, sparse, so the reader asks for 1 GB at once.
-    std::string strData = Bytes();
-    const fs::path path = m_dir / "big.zs";
-    WriteBytes(path, strData.substr(0, s_nRowsAt));
-    fs::resize_file(path, (uintmax_t)1 << 30);
+    const fs::path pathBig = m_dir / "big.zs";
+    WriteBytes(pathBig, strGood.substr(0, s_nRowsAt));
+    fs::resize_file(pathBig, (uintmax_t)1 << 30);
+    // A sound file of the most rows, all empty: 7 MB that the table holds in far more.
+    std::string strRows = strGood.substr(0, s_nRowsAt + 4);
+    PatchInt(strRows, s_nRowsAt, CDocumentFile::MAX_ROWS);
+    strRows.append((size_t)(CDocumentFile::MAX_ROWS - 1) * 26 * 4, '\0');
+    strRows += strGood.substr(strGood.size() - 12);
+    const fs::path pathRows = m_dir / "rows.zs";
+    WriteBytes(pathRows, strRows);
+    CDocumentFile doc;
+    ASSERT_EQ(doc.Parse(strRows.data(), strRows.size()), CDocumentFile::documentRead);
 
-    const pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        CMainDlg dlg;
-        SetUpRecordTable(dlg.m_wndGrid);
-        dlg.m_wndGrid.SetItemText(5, 5, "kept");
-        long nPages = 0;
-        std::ifstream("/proc/self/statm") >> nPages;
-        const rlim_t nLimit = (rlim_t)nPages * (rlim_t)sysconf(_SC_PAGESIZE) + (256u << 20);
-        const rlimit limit = {nLimit, nLimit};
-        setrlimit(RLIMIT_AS, &limit);
-        Testing::CMessageBoxRecorder recorder;
-        const BOOL bLoaded = dlg.LoadDocument(CString(path.string()));
-        const bool bOk = !bLoaded && recorder.Calls().size() == 1 &&
-                         recorder.Calls()[0].strText == Gbk("数据读取错误！") &&
-                         dlg.m_wndGrid.GetItemText(5, 5) == "kept";
-        _exit(bOk ? 0 : 1);
+    for (const fs::path& path : {pathBig, pathRows}) {
+        SCOPED_TRACE(path.filename().string());
+        const pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            CMainDlg dlg;
+            SetUpRecordTable(dlg.m_wndGrid);
+            dlg.m_wndGrid.SetItemText(5, 5, "kept");
+            dlg.m_printSet.m_arrItems.Add(new CPrintItem);
+            long nPages = 0;
+            std::ifstream("/proc/self/statm") >> nPages;
+            const rlim_t nLimit = (rlim_t)nPages * (rlim_t)sysconf(_SC_PAGESIZE) + (128u << 20);
+            const rlimit limit = {nLimit, nLimit};
+            setrlimit(RLIMIT_AS, &limit);
+            Testing::CMessageBoxRecorder recorder;
+            const BOOL bLoaded = dlg.LoadDocument(CString(path.string()));
+            const bool bOk = !bLoaded && recorder.Calls().size() == 1 &&
+                             recorder.Calls()[0].strText == Gbk("数据读取错误！") &&
+                             dlg.m_wndGrid.GetRowCount() == 301 &&
+                             dlg.m_wndGrid.GetItemText(5, 5) == "kept" &&
+                             dlg.m_wndGrid.GetItemText(300, 0) == "300" &&
+                             dlg.m_printSet.GetItemCount() == 1;
+            _exit(bOk ? 0 : 1);
+        }
+        int nStatus = 0;
+        ASSERT_EQ(waitpid(pid, &nStatus, 0), pid);
+        EXPECT_TRUE(WIFEXITED(nStatus)) << "the child died of signal " << WTERMSIG(nStatus);
+        EXPECT_EQ(WEXITSTATUS(nStatus), 0);
     }
-    int nStatus = 0;
-    ASSERT_EQ(waitpid(pid, &nStatus, 0), pid);
-    EXPECT_TRUE(WIFEXITED(nStatus)) << "the child died of signal " << WTERMSIG(nStatus);
-    EXPECT_EQ(WEXITSTATUS(nStatus), 0);
 #endif
 }
 

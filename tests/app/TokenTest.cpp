@@ -1,6 +1,8 @@
 // The token rule in literal and substituting mode, and the fields of the current record.
 #include "DocumentTestSupport.h"
 
+#include <chrono>
+
 namespace {
 
 std::vector<std::string> Literal(const CString& strText)
@@ -115,6 +117,25 @@ TEST_F(TokenTest, ChainsWithoutCycleExpandFully)
     // The same field twice side by side is no cycle.
     SetField('C', "c");
     EXPECT_EQ(Substitute("{C}{C}"), GbkBytes({"c", "c"}));
+}
+
+// A value of 10 KB that holds itself twice would make 40 million tokens in 4096 expansions.
+// The split ends at its token limit instead, at once; a long value without a cycle is
+// split whole up to that limit.
+TEST_F(TokenTest, FanningOutLongValuesEndsTheSplit)
+{
+    const std::string strLong(10000, 'x');
+    SetField('A', ("{A}{A}" + strLong).c_str());
+    const auto tStart = std::chrono::steady_clock::now();
+    const std::vector<std::string> tokens = Substitute("a{A}");
+    EXPECT_LT(std::chrono::steady_clock::now() - tStart, std::chrono::seconds(2));
+    ASSERT_EQ(tokens.size(), (size_t)CPrintItem::MAX_SPLIT_TOKENS);
+    EXPECT_EQ(tokens.front(), "a");
+    EXPECT_EQ(tokens.back(), "x");
+
+    SetField('B', strLong.c_str());
+    SetField('C', "{B}{B}{B}");
+    EXPECT_EQ(Substitute("{C}").size(), 3 * strLong.size());
 }
 
 TEST_F(TokenTest, FieldsAreReadFromRecordRowsOnly)
