@@ -302,6 +302,8 @@ public:
         MOUSE_PREPARE_EDIT, MOUSE_PREPARE_DRAG, MOUSE_DRAGGING
     };
     int GetMouseMode() const { return m_MouseMode; }
+    // nPos + nExtent, held at the largest or smallest coordinate instead of wrapping round.
+    static int AddExtent(int nPos, int nExtent);
 
 protected:
     void MarkModified(CGridCellBase* pCell);
