@@ -22,15 +22,23 @@ void BM_StepToNextRecord(benchmark::State& state)
         wnd.ShowNext();
         wnd.UpdateWindow();
     }
+    CRect rectClient;
+    wnd.GetClientRect(&rectClient);
+    state.counters["client_w"] = rectClient.Width();
+    state.counters["client_h"] = rectClient.Height();
 }
 BENCHMARK(BM_StepToNextRecord)->Arg(0)->Arg(1)->MeasureProcessCPUTime()->UseRealTime()->Unit(benchmark::kMillisecond);
 
-// The two halves of a step, for where the time goes.
+// The two halves of a step, for where the time goes: the next record onto the page, and the
+// whole page onto the screen.
 void BM_DrawPageOnly(benchmark::State& state)
 {
     CPreviewSetup setup(state.range(0) != 0);
     CCertificateWnd& wnd = setup.preview.m_wndCertificate;
     for (auto _ : state) {
+        if (setup.dlg.m_nCurRecord >= 300)
+            setup.dlg.m_nCurRecord = 0;
+        setup.dlg.m_nCurRecord++;
         wnd.SplitAllItems();
         wnd.DrawPage(TRUE);
     }

@@ -52,7 +52,7 @@ CString LoadFormat(UINT nID, const Args&... args)
 
 CCertificateWnd::CCertificateWnd()
     : m_pPrintSet(nullptr), m_pMemDC(nullptr), m_pOldBitmap(nullptr), m_dPageScale(1.0), m_bQuiet(FALSE),
-      m_bBackgroundKept(FALSE), m_rectText(0, 0, 0, 0), m_rectChanged(0, 0, 0, 0)
+      m_bBackgroundKept(FALSE)
 {
     RegisterWindowClass();
 }
@@ -185,32 +185,140 @@ void CCertificateWnd::DrawPage(BOOL bBackground)
 {
     if (!m_pMemDC || !m_pPrintSet)
         return;
+    // The same background as last time: only what changed needs drawing again.
+    const CString strPath = bBackground ? GetBackgroundPath() : CString();
+    if (bBackground && m_bBackgroundKept && strPath == m_strBackgroundPath && DrawChangedItems())
+        return;
     const CSize size = GetPageSize();
     const CRect rectPage(0, 0, size.cx, size.cy);
-    CRect rectChanged = rectPage;
     if (bBackground) {
-        // The same background as last time: only the last text needs it again.
-        const CString strPath = GetBackgroundPath();
-        if (m_bBackgroundKept && strPath == m_strBackgroundPath) {
-            rectChanged = m_rectText;
-            m_pMemDC->SetClipRect(m_rectText);
-        }
         DrawBackground(m_picture, m_pMemDC, rectPage);
-        m_pMemDC->SetClipRect(rectPage);
         m_strBackgroundPath = strPath;
-        m_bBackgroundKept = TRUE;
     } else {
         CBrush brush(RGB(255, 255, 255));
         m_pMemDC->FillRect(&rectPage, &brush);
-        m_bBackgroundKept = FALSE;
     }
-    // The bounds of the text drawn now are what the next record's page must clear.
+    m_bBackgroundKept = bBackground;
+    m_arrDrawn.clear();
+    m_arrDrawn.resize((size_t)std::min(m_pPrintSet->GetItemCount(), (int)m_arrItemTokens.size()));
+    m_pMemDC->SetBkMode(TRANSPARENT);
+    for (int i = 0; i < (int)m_arrDrawn.size(); i++)
+        DrawPageItem(i);
+    m_arrChanged.assign(1, rectPage);
+}
+
+BOOL CCertificateWnd::IsItemChanged(int nItem) const
+{
+    if (nItem >= (int)m_arrDrawn.size())
+        return TRUE;
+    const CDrawnItem& drawn = m_arrDrawn[(size_t)nItem];
+    const CPrintItem* pItem = m_pPrintSet->GetItem(nItem);
+    const CStringArray& arrTokens = m_arrItemTokens[(size_t)nItem];
+    if (drawn.rectPaper != pItem->m_rectPaper || drawn.strFontName != pItem->m_strFontName
+        || drawn.arrTokens.GetSize() != arrTokens.GetSize())
+        return TRUE;
+    for (int j = 0; j < arrTokens.GetSize(); j++)
+        if (drawn.arrTokens[j] != arrTokens[j])
+            return TRUE;
+    return FALSE;
+}
+
+CRect CCertificateWnd::GetItemRect(int nItem) const
+{
+    const CPrintItem* pItem = m_pPrintSet->GetItem(nItem);
+    const CRect rect = PaperToPage(pItem->m_rectPaper);
+    CFont font;
+    CLineRule::CreateItemFont(font, rect.Height(), pItem->m_strFontName);
+    CFont* pOldFont = m_pMemDC->SelectObject(&font);
+    CRect rectText = CLineRule::GetTokensRect(m_pMemDC, m_arrItemTokens[(size_t)nItem], rect.left, rect.top,
+                                              rect.right, rect.Height());
+    m_pMemDC->SelectObject(pOldFont);
+    const CSize size = GetPageSize();
+    const CRect rectPage(0, 0, size.cx, size.cy);
+    rectText.IntersectRect(&rectText, &rectPage);
+    return rectText;
+}
+
+BOOL CCertificateWnd::DrawChangedItems()
+{
+    const int nItems = std::min(m_pPrintSet->GetItemCount(), (int)m_arrItemTokens.size());
+    // The page parts to clear: where changed items drew and will draw, and where items that
+    // are gone drew. Items over or under those parts are drawn again too, in their order, so
+    // that every redrawn item lies on clean background and none is drawn twice over itself.
+    std::vector<CRect> arrClear;
+    std::vector<char> arrRedraw((size_t)nItems, 0);
+    std::vector<CRect> arrExpected((size_t)nItems);
+    const auto Clear = [&arrClear](const CRect& rect) {
+        if (!rect.IsRectEmpty())
+            arrClear.push_back(rect);
+    };
+    for (int i = 0; i < nItems; i++) {
+        if (!IsItemChanged(i))
+            continue;
+        arrRedraw[(size_t)i] = 1;
+        arrExpected[(size_t)i] = GetItemRect(i);
+        Clear(arrExpected[(size_t)i]);
+        if (i < (int)m_arrDrawn.size())
+            Clear(m_arrDrawn[(size_t)i].rectBounds);
+    }
+    for (size_t i = (size_t)nItems; i < m_arrDrawn.size(); i++)
+        Clear(m_arrDrawn[i].rectBounds);
+    for (bool bGrew = true; bGrew;) {
+        bGrew = false;
+        for (int i = 0; i < nItems; i++) {
+            const CRect& rectBounds = m_arrDrawn[(size_t)i].rectBounds;
+            if (arrRedraw[(size_t)i] || rectBounds.IsRectEmpty())
+                continue;
+            for (const CRect& rect : arrClear) {
+                CRect rectCommon;
+                if (rectCommon.IntersectRect(&rect, &rectBounds)) {
+                    arrRedraw[(size_t)i] = 1;
+                    arrExpected[(size_t)i] = rectBounds;
+                    arrClear.push_back(rectBounds);
+                    bGrew = true;
+                    break;
+                }
+            }
+        }
+    }
+
+    const CSize size = GetPageSize();
+    const CRect rectPage(0, 0, size.cx, size.cy);
+    for (const CRect& rect : arrClear) {
+        m_pMemDC->SetClipRect(rect);
+        DrawBackground(m_picture, m_pMemDC, rectPage);
+    }
+    m_pMemDC->SetClipRect(rectPage);
+    m_arrDrawn.resize((size_t)nItems);
+    m_pMemDC->SetBkMode(TRANSPARENT);
+    for (int i = 0; i < nItems; i++) {
+        if (!arrRedraw[(size_t)i])
+            continue;
+        DrawPageItem(i);
+        // Text that went past where it was measured: only a whole page is sure to be right.
+        CRect rectOutside;
+        rectOutside.UnionRect(&m_arrDrawn[(size_t)i].rectBounds, &arrExpected[(size_t)i]);
+        if (rectOutside != arrExpected[(size_t)i])
+            return FALSE;
+    }
+    m_arrChanged.insert(m_arrChanged.end(), arrClear.begin(), arrClear.end());
+    // Pages drawn with nobody to show them (no window yet) need not be remembered part by part.
+    if (m_arrChanged.size() > 64)
+        m_arrChanged.assign(1, rectPage);
+    return TRUE;
+}
+
+void CCertificateWnd::DrawPageItem(int nItem)
+{
+    CDrawnItem& drawn = m_arrDrawn[(size_t)nItem];
+    const CPrintItem* pItem = m_pPrintSet->GetItem(nItem);
     m_pMemDC->SetBoundsRect(nullptr, DCB_RESET | DCB_ENABLE);
-    DrawItems(m_pMemDC, m_dPageScale);
-    m_pMemDC->GetBoundsRect(&m_rectText, DCB_RESET);
+    DrawItem(m_pMemDC, nItem, m_dPageScale);
+    m_pMemDC->GetBoundsRect(&drawn.rectBounds, DCB_RESET);
     m_pMemDC->SetBoundsRect(nullptr, DCB_DISABLE);
-    m_rectChanged.UnionRect(&m_rectChanged, &rectChanged);
-    m_rectChanged.UnionRect(&m_rectChanged, &m_rectText);
+    drawn.rectPaper = pItem->m_rectPaper;
+    drawn.strFontName = pItem->m_strFontName;
+    drawn.arrTokens = m_arrItemTokens[(size_t)nItem];
 }
 
 void CCertificateWnd::DrawItems(CDC* pDC, double dScale)
@@ -220,17 +328,20 @@ void CCertificateWnd::DrawItems(CDC* pDC, double dScale)
     pDC->SetBkMode(TRANSPARENT);
     // Later items draw over earlier ones.
     const int nItems = std::min(m_pPrintSet->GetItemCount(), (int)m_arrItemTokens.size());
-    for (int i = 0; i < nItems; i++) {
-        const CPrintItem* pItem = m_pPrintSet->GetItem(i);
-        const CRect rect = PaperToPage(pItem->m_rectPaper, dScale);
-        CFont font;
-        CLineRule::CreateItemFont(font, rect.Height(), pItem->m_strFontName);
-        CFont* pOldFont = pDC->SelectObject(&font);
-        CLineRule::DrawTokens(pDC, m_arrItemTokens[(size_t)i], rect.left, rect.top, rect.right,
-                              rect.Height());
-        pDC->SelectObject(pOldFont);
-        font.DeleteObject();
-    }
+    for (int i = 0; i < nItems; i++)
+        DrawItem(pDC, i, dScale);
+}
+
+void CCertificateWnd::DrawItem(CDC* pDC, int nItem, double dScale)
+{
+    const CPrintItem* pItem = m_pPrintSet->GetItem(nItem);
+    const CRect rect = PaperToPage(pItem->m_rectPaper, dScale);
+    CFont font;
+    CLineRule::CreateItemFont(font, rect.Height(), pItem->m_strFontName);
+    CFont* pOldFont = pDC->SelectObject(&font);
+    CLineRule::DrawTokens(pDC, m_arrItemTokens[(size_t)nItem], rect.left, rect.top, rect.right, rect.Height());
+    pDC->SelectObject(pOldFont);
+    font.DeleteObject();
 }
 
 void CCertificateWnd::InvalidatePageChanges()
@@ -238,20 +349,44 @@ void CCertificateWnd::InvalidatePageChanges()
     const CSize size = GetPageSize();
     CRect rectClient;
     GetClientRect(&rectClient);
-    if (m_rectChanged.IsRectEmpty() || size.cx <= 0 || size.cy <= 0)
+    if (size.cx <= 0 || size.cy <= 0) {
+        m_arrChanged.clear();
         return;
+    }
     // Outwards, and a little more: the reduction halves the page first, and a halving drops
     // an odd last row or column, which moves its grid by up to a pixel.
     const auto Map = [](LONG n, LONG nPage, LONG nClient, bool bUp) {
         const long long nScaled = (long long)n * nClient;
         return (LONG)((bUp ? nScaled + nPage - 1 : nScaled) / nPage) + (bUp ? 3 : -3);
     };
-    const CRect rect(Map(m_rectChanged.left, size.cx, rectClient.Width(), false),
-                     Map(m_rectChanged.top, size.cy, rectClient.Height(), false),
-                     Map(m_rectChanged.right, size.cx, rectClient.Width(), true),
-                     Map(m_rectChanged.bottom, size.cy, rectClient.Height(), true));
-    m_rectChanged.SetRectEmpty();
-    InvalidateRect(&rect, TRUE);
+    std::vector<CRect> arrRects;
+    for (const CRect& rectChanged : m_arrChanged) {
+        CRect rect(Map(rectChanged.left, size.cx, rectClient.Width(), false),
+                   Map(rectChanged.top, size.cy, rectClient.Height(), false),
+                   Map(rectChanged.right, size.cx, rectClient.Width(), true),
+                   Map(rectChanged.bottom, size.cy, rectClient.Height(), true));
+        // Parts that touch are painted as one.
+        for (auto it = arrRects.begin(); it != arrRects.end();) {
+            CRect rectCommon;
+            if (rectCommon.IntersectRect(&*it, &rect)) {
+                rect.UnionRect(&rect, &*it);
+                it = arrRects.erase(it);
+                it = arrRects.begin();
+            } else {
+                ++it;
+            }
+        }
+        arrRects.push_back(rect);
+    }
+    m_arrChanged.clear();
+    if (arrRects.size() == 1) {
+        InvalidateRect(&arrRects.front(), TRUE);
+        return;
+    }
+    for (const CRect& rect : arrRects) {
+        InvalidateRect(&rect, TRUE);
+        UpdateWindow();
+    }
 }
 
 void CCertificateWnd::ReleaseResources()
@@ -267,8 +402,8 @@ void CCertificateWnd::ReleaseResources()
     m_bitmapPage = CBitmap();
     m_dPageScale = 1.0;
     m_bBackgroundKept = FALSE;
-    m_rectText.SetRectEmpty();
-    m_rectChanged.SetRectEmpty();
+    m_arrDrawn.clear();
+    m_arrChanged.clear();
 }
 
 // ---- Records ----
@@ -541,7 +676,8 @@ void CCertificateWnd::DrawTestPage()
     const CRect rectPage(0, 0, size.cx, size.cy);
     m_pMemDC->FillSolidRect(&rectPage, RGB(255, 255, 255));
     m_bBackgroundKept = FALSE;
-    m_rectChanged = rectPage;
+    m_arrDrawn.clear();
+    m_arrChanged.assign(1, rectPage);
     m_pMemDC->SetBkMode(TRANSPARENT);
     CPen pen(PS_SOLID, 2, RGB(0, 0, 0));   // 0.2 mm: fine, and still seen on any printer
     CPen* pOldPen = m_pMemDC->SelectObject(&pen);

@@ -110,19 +110,33 @@ private:
     void ReportPage(UINT nIDPrompt);
     static CRect PaperToPage(const CRect& rectPaper, double dScale);
     CRect PaperToPage(const CRect& rectPaper) const { return PaperToPage(rectPaper, m_dPageScale); }
-    // Invalidates the client area that shows the page's changes since the last call.
+    // Redraws, over the background kept on the page, only the items whose text, place or font
+    // changed, and those they overlap. FALSE when the page needs drawing whole instead.
+    BOOL DrawChangedItems();
+    void DrawItem(CDC* pDC, int nItem, double dScale);
+    // Draws item i onto the page and notes what it drew and where.
+    void DrawPageItem(int nItem);
+    CRect GetItemRect(int nItem) const;
+    BOOL IsItemChanged(int nItem) const;
+    // Shows the page's changes since the last call on the screen: each changed part painted
+    // now, apart, so that a paint never reduces the page between two distant changes.
     void InvalidatePageChanges();
 
     CBitmap m_bitmapPage;
     CBitmap* m_pOldBitmap;
     double m_dPageScale;
-    BOOL m_bQuiet;
-    // Stepping through records redraws only what the last record's text covered: the page
-    // keeps the background (drawn from m_strBackgroundPath, "" for the built-in picture)
-    // everywhere outside m_rectText while m_bBackgroundKept.
+    BOOL m_bQuiet;   // reports nothing to the user (printing from the command line)
+    // Stepping through records redraws only what changed: the page keeps the background
+    // (drawn from m_strBackgroundPath, "" for the built-in picture) wherever no text lies
+    // while m_bBackgroundKept, and m_arrDrawn says what each item drew there.
     BOOL m_bBackgroundKept;
     CString m_strBackgroundPath;
-    CRect m_rectText;
-    CRect m_rectChanged;   // page pixels changed since the screen was last told
-   // reports nothing to the user (printing from the command line)
+    struct CDrawnItem {
+        CRect rectPaper;
+        CString strFontName;
+        CStringArray arrTokens;
+        CRect rectBounds;   // page pixels the item's text covers
+    };
+    std::vector<CDrawnItem> m_arrDrawn;
+    std::vector<CRect> m_arrChanged;   // page pixels changed since the screen was last told
 };

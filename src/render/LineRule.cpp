@@ -1,5 +1,7 @@
 #include "LineRule.h"
 
+#include <algorithm>
+
 namespace {
 
 // "。", "，" and "》" in code page 936.
@@ -21,8 +23,12 @@ BOOL CLineRule::IsHangingMark(const CString& strToken)
     return FALSE;
 }
 
-void CLineRule::DrawTokens(CDC* pDC, const CStringArray& arrTokens, int nLeft, int nTop, int nRight,
-                           int nLineHeight)
+namespace {
+
+// Where each token goes: fn(x, y, token, cx) for every token but the line breaks, in order.
+template <typename F>
+void PlaceTokens(CDC* pDC, const CStringArray& arrTokens, int nLeft, int nTop, int nRight, int nLineHeight,
+                 const F& fn)
 {
     const int nLineStep = (3 * nLineHeight) / 2;
     const int nCount = arrTokens.GetSize();
@@ -35,12 +41,37 @@ void CLineRule::DrawTokens(CDC* pDC, const CStringArray& arrTokens, int nLeft, i
             continue;
         }
         const int cx = pDC->GetTextExtent(strToken).cx;
-        const BOOL bHangs = j < nCount - 1 && IsHangingMark(strToken);
+        const BOOL bHangs = j < nCount - 1 && CLineRule::IsHangingMark(strToken);
         if (x + cx > nRight && !bHangs) {
             x = nLeft;
             y += nLineStep;
         }
-        pDC->TextOut(x, y, strToken);
+        fn(x, y, strToken, cx);
         x += cx;
     }
+}
+
+} // namespace
+
+void CLineRule::DrawTokens(CDC* pDC, const CStringArray& arrTokens, int nLeft, int nTop, int nRight,
+                           int nLineHeight)
+{
+    PlaceTokens(pDC, arrTokens, nLeft, nTop, nRight, nLineHeight,
+                [pDC](int x, int y, const CString& strToken, int) { pDC->TextOut(x, y, strToken); });
+}
+
+CRect CLineRule::GetTokensRect(CDC* pDC, const CStringArray& arrTokens, int nLeft, int nTop, int nRight,
+                               int nLineHeight)
+{
+    CRect rectAll(0, 0, 0, 0);
+    PlaceTokens(pDC, arrTokens, nLeft, nTop, nRight, nLineHeight,
+                [pDC, &rectAll](int x, int y, const CString& strToken, int cx) {
+                    if (strToken.IsEmpty())
+                        return;
+                    const int cy = pDC->GetTextExtent(strToken).cy;
+                    const int nInk = std::max(2, cy / 4);
+                    CRect rect(x - nInk, y - nInk, x + cx + nInk, y + cy + nInk);
+                    rectAll.UnionRect(&rectAll, &rect);
+                });
+    return rectAll;
 }

@@ -19,5 +19,11 @@ public:
     static void DrawTokens(CDC* pDC, const CStringArray& arrTokens, int nLeft, int nTop,
                            int nRight, int nLineHeight);
 
+    // The area DrawTokens covers with the same arguments, without drawing: each token's text
+    // cell and the ink a glyph may put round it (a quarter of the cell height, 2 pixels at
+    // least), as the DC's bounds collection counts it.
+    static CRect GetTokensRect(CDC* pDC, const CStringArray& arrTokens, int nLeft, int nTop, int nRight,
+                               int nLineHeight);
+
     static BOOL IsHangingMark(const CString& strToken);
 };

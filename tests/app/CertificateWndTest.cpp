@@ -227,6 +227,49 @@ TEST_F(CertificateWndTest, PaperTooLargeForAPageIsDrawnScaledAndReportedOnce)
     EXPECT_EQ(boxes.Calls().size(), 1u);
 }
 
+// A step redraws only the items whose text, place or font changed, over the background where
+// they lay and where they now lie, with every item they overlap. Whatever changes between
+// two steps, the page must be the page drawn afresh: an unchanged item over a changed one, a
+// text that grows past where the last one ended, a text that goes, an item moved, given
+// another font, taken out or added.
+TEST_F(CertificateWndTest, StepRedrawsChangedItemsAsAFreshPageWould)
+{
+    SetField(1, 'A', "张三");
+    SetField(1, 'B', "一等奖");
+    SetField(2, 'A', "欧阳小明");
+    SetField(2, 'B', "全国青少年科技创新大赛一等奖，并获最佳创意奖");
+    AddItem(CRect(100, 300, 1200, 400), "{A}同学");
+    CPrintItem* pOver = AddItem(CRect(250, 330, 900, 410), "获奖");   // over the name, unchanged
+    AddItem(CRect(100, 1000, 700, 1080), "{B}");                     // wraps for record 2
+    AddItem(CRect(150, 1130, 700, 1190), "证书编号");                 // where B's second line goes
+    CPrintItem* pDate = AddItem(CRect(1500, 1400, 2100, 1460), "二〇二六年");
+    ASSERT_TRUE(m_wnd.CreatePage());
+    // The whole page drawn again: after a white page nothing of the last one is kept.
+    const auto Afresh = [this] {
+        m_wnd.DrawPage(FALSE);
+        m_wnd.DrawPage(TRUE);
+        return Page().copy();
+    };
+    const auto Step = [this, &Afresh](bool bNext) {
+        bNext ? m_wnd.ShowNext() : m_wnd.ShowPrevious();
+        const QImage stepped = Page().copy();
+        return stepped == Afresh();
+    };
+    EXPECT_TRUE(Step(true));    // record 2: longer texts, three lines of B
+    EXPECT_TRUE(Step(true));    // record 3: no fields at all
+    EXPECT_TRUE(Step(false));
+    EXPECT_TRUE(Step(false));
+
+    pDate->m_rectPaper.OffsetRect(-200, -900);   // now over the name too
+    pOver->m_strFontName = Gbk("黑体");
+    EXPECT_TRUE(Step(true));
+    ASSERT_TRUE(m_dlg.m_printSet.RemoveItem(pOver));
+    EXPECT_TRUE(Step(false));
+    AddItem(CRect(0, 0, 2450, 1760), "{A}");      // one large name over everything
+    EXPECT_TRUE(Step(true));
+    EXPECT_TRUE(Step(false));
+}
+
 // Stepping redraws only where the last record's text lay; the page must still come out as a
 // page drawn afresh, with no trace of a longer text before it, and a background picture that
 // appears or goes between two steps is drawn over the whole page.

@@ -163,11 +163,20 @@ TEST_F(PreviewDlgTest, CloseButtonAndCloseBoxReleaseThePage)
     }
 }
 
-// A step repaints only the part of the control that changed; what it shows must be what a
-// repaint of the whole control shows.
+// A step repaints only the parts of the control that changed, each apart; what it shows must
+// be what a repaint of the whole control shows.
 TEST_F(PreviewDlgTest, SteppingRepaintsAsAWholeRepaintWould)
 {
     m_dlg.m_wndGrid.SetItemText(2, 1, Gbk("一个很长很长很长的名字"));
+    const auto AddItem = [this](const CRect& rect, const char* pszText) {
+        auto* pItem = new CPrintItem;
+        pItem->m_rectPaper = rect;
+        pItem->m_strText = Gbk(pszText);
+        pItem->m_strFontName = Gbk("宋体");
+        m_dlg.m_printSet.m_arrItems.Add(pItem);
+    };
+    AddItem(CRect(1500, 1500, 2300, 1580), "{A}");        // far from the first: painted apart
+    AddItem(CRect(1500, 200, 2300, 280), "二〇二六年");   // the same on every record
     m_dlg.m_wndGrid.SetFocusCell(2, 1);
     OpenPreview([&](CPreviewDlg& dlg) {
         CCertificateWnd& wnd = dlg.m_wndCertificate;
