@@ -80,6 +80,8 @@ public:
     // The string resource nID (Resource.h); FALSE and empty when there is none.
     BOOL LoadString(UINT nID);
 
+    // Exactly nLength bytes of pch, into the memory the string already has when it is enough.
+    void SetString(LPCTSTR pch, int nLength) { m_str.assign(pch, (size_t)nLength); }
     LPTSTR GetBuffer(int nMinBufLength);
     void ReleaseBuffer(int nNewLength = -1);   // -1: up to the first NUL
 

@@ -8,6 +8,7 @@
 #include "String.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,28 +56,26 @@ public:
 
     int GetRowCount() const { return m_nRowCount; }
     int GetColumnWidth(int nField) const { return m_arrColumnWidths[nField]; }
-    // Rows 1 to GetRowCount() - 1, fields 1 to 26; the length is the text's, without the
-    // zero byte that ends it.
-    LPCTSTR GetCellText(int nRow, int nCol) const;
-    int GetCellLength(int nRow, int nCol) const;
+    // Rows 1 to GetRowCount() - 1, fields 1 to 26: the text up to its first zero byte.
+    CString GetCellText(int nRow, int nCol) const;
     LONG m_nPaperWidth = 0;
     LONG m_nPaperHeight = 0;
     std::vector<CItem> m_arrItems;
 
 private:
-    struct CCellText {
-        size_t nOffset;
-        int nLength;
-    };
-    const CCellText& Cell(int nRow, int nCol) const;
+    ReadResult ParseBytes();
     bool ParseBody(CDocumentCursor& cursor);
     bool ParseItems(CDocumentCursor& cursor);
+    // The cell texts, row by row and field A to Z within a row, as the file holds them.
+    CDocumentCursor GetCells() const;
     void Clear();
 
     int m_arrColumnWidths[CPrintItem::FIELD_COUNT] = {};
     int m_nRowCount = 0;
-    // The cell texts of rows 1 to m_nRowCount - 1, fields A to Z within a row, each ending in
-    // a zero byte, one after the other in one block; m_arrCells says where each begins.
-    std::string m_strCellTexts;
-    std::vector<CCellText> m_arrCells;
+    // The bytes of the file that was read: the cells are decoded straight from them into the
+    // table, at m_nCellsOffset on, the longest taking m_nLongestCell bytes once decoded.
+    std::unique_ptr<char[]> m_pBytes;
+    size_t m_nBytes = 0;
+    size_t m_nCellsOffset = 0;
+    size_t m_nLongestCell = 0;
 };

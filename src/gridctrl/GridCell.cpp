@@ -3,6 +3,7 @@
 #include "GridCtrl.h"
 #include "InPlaceEdit.h"
 
+#include <algorithm>
 #include <cstring>
 
 IMPLEMENT_DYNCREATE(CGridCell, CGridCellBase)
@@ -39,12 +40,7 @@ void CGridCell::SetText(LPCTSTR szText)
 void CGridCell::SetText(LPCTSTR pch, int nLength)
 {
     ASSERT(nLength >= 0 && (nLength == 0 || std::memchr(pch, '\0', (size_t)nLength) == nullptr));
-    if (nLength <= 0) {
-        m_strText.Empty();
-        return;
-    }
-    std::memcpy(m_strText.GetBuffer(nLength), pch, (size_t)nLength);
-    m_strText.ReleaseBuffer(nLength);
+    m_strText.SetString(pch, std::max(nLength, 0));
 }
 
 void CGridCell::SetFont(const LOGFONT* plf)

@@ -401,16 +401,6 @@ BOOL CGridCtrl::DeleteAllItems()
 // ---------------------------------------------------------------------------------------------
 // Cells
 
-CGridCellBase* CGridCtrl::GetCell(int nRow, int nCol) const
-{
-    if (nRow < 0 || nRow >= m_nRows || nCol < 0 || nCol >= m_nCols)
-        return nullptr;
-    const GRID_ROW* pRow = m_RowData[(size_t)nRow];
-    if (!pRow || nCol >= (int)pRow->size())
-        return nullptr;
-    return (*pRow)[(size_t)nCol];
-}
-
 CGridCellBase* CGridCtrl::CreateCell(int nRow, int nCol)
 {
     ASSERT(m_pRtcDefault && m_pRtcDefault->IsDerivedFrom(RUNTIME_CLASS(CGridCellBase)));

@@ -129,7 +129,16 @@ public:
     int GetDefCellWidth() const { return m_nDefCellWidth; }
 
     // Cells.
-    CGridCellBase* GetCell(int nRow, int nCol) const;
+    // Inline: loading a document or pasting a table looks up thousands of cells in a row.
+    CGridCellBase* GetCell(int nRow, int nCol) const
+    {
+        if (nRow < 0 || nRow >= m_nRows || nCol < 0 || nCol >= m_nCols)
+            return nullptr;
+        const GRID_ROW* pRow = m_RowData[(size_t)nRow];
+        if (!pRow || nCol >= (int)pRow->size())
+            return nullptr;
+        return (*pRow)[(size_t)nCol];
+    }
     BOOL IsValid(int nRow, int nCol) const;
     BOOL IsValid(const CCellID& cell) const;
     BOOL IsValid(const CCellRange& range) const;
