@@ -3,7 +3,6 @@
 #include "GridCtrl.h"
 #include "InPlaceEdit.h"
 
-#include <algorithm>
 #include <cstring>
 
 IMPLEMENT_DYNCREATE(CGridCell, CGridCellBase)
@@ -33,14 +32,6 @@ void CGridCell::Reset()
 void CGridCell::SetText(LPCTSTR szText)
 {
     m_strText = szText ? szText : "";
-}
-
-// Into the memory the text already has, where it is large enough: a document read into a
-// full table replaces thousands of texts of about the same length.
-void CGridCell::SetText(LPCTSTR pch, int nLength)
-{
-    ASSERT(nLength >= 0 && (nLength == 0 || std::memchr(pch, '\0', (size_t)nLength) == nullptr));
-    m_strText.SetString(pch, std::max(nLength, 0));
 }
 
 void CGridCell::SetFont(const LOGFONT* plf)

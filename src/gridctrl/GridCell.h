@@ -4,6 +4,8 @@
 
 #include "GridCellBase.h"
 
+#include <cstring>
+
 class CGridCell : public CGridCellBase {
     DECLARE_DYNCREATE(CGridCell)
 public:
@@ -11,7 +13,13 @@ public:
     ~CGridCell() override = default;
 
     void SetText(LPCTSTR szText) override;
-    void SetText(LPCTSTR pch, int nLength) override;
+    // Into the memory the text already has, where it is large enough: a document read into a
+    // full table replaces thousands of texts of about the same length.
+    void SetText(LPCTSTR pch, int nLength) override
+    {
+        ASSERT(nLength >= 0 && (nLength == 0 || std::memchr(pch, '\0', (size_t)nLength) == nullptr));
+        m_strText.SetString(pch, nLength > 0 ? nLength : 0);
+    }
     void SetImage(int nImage) override { m_nImage = nImage; }
     void SetData(LPARAM lParam) override { m_lParam = lParam; }
     void SetFormat(DWORD nFormat) override { m_nFormat = nFormat; }

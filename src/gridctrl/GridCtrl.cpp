@@ -502,11 +502,9 @@ BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR str)
     return TRUE;
 }
 
-BOOL CGridCtrl::SetItemText(int nRow, int nCol, LPCTSTR pch, int nLength)
+// SetItemText for any other kind of cell.
+BOOL CGridCtrl::SetCellText(CGridCellBase* pCell, int nRow, int nCol, LPCTSTR pch, int nLength)
 {
-    CGridCellBase* pCell = GetCell(nRow, nCol);
-    if (!pCell)
-        return FALSE;
     pCell->SetText(pch, nLength);
     // As SetModified (TRUE, nRow, nCol), without finding the cell again.
     if (nRow > 0 && nCol > 0)

@@ -12,6 +12,7 @@
 #include <unordered_map>
 #include <string>
 #include <string_view>
+#include <typeinfo>
 #include <vector>
 
 // Grid lines.
@@ -149,8 +150,22 @@ public:
     BOOL IsCellFixed(int nRow, int nCol) const { return nRow < m_nFixedRows || nCol < m_nFixedCols; }
 
     BOOL SetItemText(int nRow, int nCol, LPCTSTR str);
-    // The nLength bytes at pch, which hold no NUL; otherwise as above.
-    BOOL SetItemText(int nRow, int nCol, LPCTSTR pch, int nLength);
+    // The nLength bytes at pch, which hold no NUL; otherwise as above. Inline, and the
+    // standard cell served without virtual calls: a document fills thousands of cells.
+    BOOL SetItemText(int nRow, int nCol, LPCTSTR pch, int nLength)
+    {
+        CGridCellBase* pCell = GetCell(nRow, nCol);
+        if (!pCell)
+            return FALSE;
+        if (typeid(*pCell) != typeid(CGridCell))
+            return SetCellText(pCell, nRow, nCol, pch, nLength);
+        auto* pGridCell = static_cast<CGridCell*>(pCell);
+        pGridCell->CGridCell::SetText(pch, nLength);
+        if (nRow > 0 && nCol > 0)
+            pGridCell->CGridCellBase::SetState(pGridCell->CGridCellBase::GetState() | GVIS_MODIFIED);
+        m_bModified = TRUE;
+        return TRUE;
+    }
     CString GetItemText(int nRow, int nCol) const;
     BOOL SetItemState(int nRow, int nCol, UINT state);
     UINT GetItemState(int nRow, int nCol) const;
@@ -316,6 +331,7 @@ public:
 
 protected:
     void MarkModified(CGridCellBase* pCell);
+    BOOL SetCellText(CGridCellBase* pCell, int nRow, int nCol, LPCTSTR pch, int nLength);
 
     COLORREF m_crTextColour, m_crTextBkColour, m_crBkColour,
              m_crFixedTextColour, m_crFixedBkColour, m_crGridColour;

@@ -24,6 +24,19 @@ class CTaggedCell : public CGridCell {
 };
 IMPLEMENT_DYNCREATE(CTaggedCell, CGridCell)
 
+// A cell of its own that stores every text it is given in capitals.
+class CCapitalCell : public CGridCell {
+    DECLARE_DYNCREATE(CCapitalCell)
+public:
+    void SetText(LPCTSTR pch, int nLength) override
+    {
+        CString str(pch, nLength);
+        str.MakeUpper();
+        CGridCell::SetText(str);
+    }
+};
+IMPLEMENT_DYNCREATE(CCapitalCell, CGridCell)
+
 } // namespace
 
 TEST(ModelTest, RecordTableSetUp)
@@ -251,6 +264,24 @@ TEST(ModelTest, ModifiedMarks)
     EXPECT_EQ(CountState(grid, GVIS_MODIFIED), 0);
     grid.SetItemText(0, 4, "D");
     EXPECT_EQ(CountState(grid, GVIS_MODIFIED), 0);
+
+    // The counted form marks the same way, for the standard cell and any other.
+    CGridProbe probe;
+    SetUpRecordTable(probe);
+    ASSERT_TRUE(probe.SetCellType(7, 7, RUNTIME_CLASS(CCapitalCell)));
+    probe.SetModified(FALSE);
+    EXPECT_TRUE(probe.SetItemText(6, 6, "abcdef", 3));
+    EXPECT_TRUE(probe.SetItemText(7, 7, "abcdef", 3));
+    EXPECT_FALSE(probe.SetItemText(301, 7, "abc", 3));
+    EXPECT_EQ(probe.GetItemText(6, 6), CString("abc"));
+    EXPECT_EQ(probe.GetItemText(7, 7), CString("ABC"));
+    EXPECT_TRUE(probe.GetModified(6, 6));
+    EXPECT_TRUE(probe.GetModified(7, 7));
+    EXPECT_EQ(CountState(probe, GVIS_MODIFIED), 2);
+    probe.SetModified(FALSE);
+    EXPECT_TRUE(probe.SetItemText(0, 7, "G", 1));
+    EXPECT_TRUE(probe.GetModified());
+    EXPECT_EQ(CountState(probe, GVIS_MODIFIED), 0);
 }
 
 TEST(ModelTest, BadInputIsRefused)
