@@ -21,14 +21,6 @@
 
 namespace fs = std::filesystem;
 
-#if defined(__SANITIZE_ADDRESS__)
-#define VELTRANE_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define VELTRANE_ASAN 1
-#endif
-#endif
-
 namespace {
 
 std::string ReadBytes(const fs::path& path)
