@@ -170,6 +170,29 @@ inline QImage TakeScreenshot(const QString& display, const QDir& dir)
     return QImage(png).convertToFormat(QImage::Format_RGB32);
 }
 
+// A screenshot once rect has been painted and holds still: two shots in a row alike there,
+// and not all of one colour. Null when that does not happen within timeoutMs.
+inline QImage TakeSettledScreenshot(const QString& display, const QDir& dir, const QRect& rect,
+                                    int timeoutMs = 10000)
+{
+    QImage previous, settled;
+    WaitFor([&] {
+        const QImage shot = TakeScreenshot(display, dir);
+        if (shot.isNull())
+            return false;
+        const QImage region = shot.copy(rect);
+        bool bPainted = false;
+        for (int y = 0; y < region.height() && !bPainted; y++)
+            for (int x = 0; x < region.width() && !bPainted; x++)
+                bPainted = region.pixel(x, y) != region.pixel(0, 0);
+        if (bPainted && region == previous)
+            settled = shot;
+        previous = region;
+        return !settled.isNull();
+    }, timeoutMs);
+    return settled;
+}
+
 // Starts the program on display, in workDir, with its output on the test's; xcb is forced so
 // that it cannot fall back to another platform. extra adds or overrides variables.
 inline bool StartProgram(CChildProcess& program, const QString& binary, const QString& display,

@@ -183,10 +183,9 @@ TEST(XvfbWindow, DraggedItemMovesInThePreviewAndTheDocument)
         const std::optional<WindowGeometry> g = preview.isEmpty() ? std::nullopt : ReadGeometry(preview, *display);
         if (!g)
             return QImage();
-        QThread::msleep(500);
-        const QImage shot = TakeScreenshot(*display, QDir(dir.path()));
         rectControl = QRect(g->x + 7 * baseSystem.cx / 4 + 1, g->y + 7 * baseSystem.cy / 8 + 1,
                             396 * baseSystem.cx / 4 - 2, 257 * baseSystem.cy / 8 - 2);
+        const QImage shot = TakeSettledScreenshot(*display, QDir(dir.path()), rectControl);
         return closeWithCloseBox(preview, previewName) ? shot : QImage();
     };
 
@@ -215,7 +214,10 @@ TEST(XvfbWindow, DraggedItemMovesInThePreviewAndTheDocument)
     item.PaperToScreen(&layout);
     const CPoint ptFrom(item.m_rectScreen.left + 6, item.m_rectScreen.top + 4);
     const int dx = 57, dy = -25;
-    QThread::msleep(300);   // the first paint places the items
+    // The first paint places the items.
+    ASSERT_FALSE(TakeSettledScreenshot(*display, QDir(dir.path()),
+                                       QRect(geometry->x, geometry->y, geometry->cx, geometry->cy)).isNull())
+        << "the design window did not paint";
     ASSERT_TRUE(xdo({"mousemove", QString::number(geometry->x + ptFrom.x), QString::number(geometry->y + ptFrom.y)}));
     ASSERT_TRUE(xdo({"mousedown", "1"}));
     ASSERT_TRUE(xdo({"mousemove", QString::number(geometry->x + ptFrom.x + dx / 2), QString::number(geometry->y + ptFrom.y + dy / 2)}));
