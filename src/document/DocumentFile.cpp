@@ -151,14 +151,19 @@ public:
         return true;
     }
 
-    // Passes over one string; nLength is its length in text bytes.
-    bool SkipString(size_t& nLength)
+    // Decodes one string to its text at pOut, at most as far on as the string itself, so
+    // that strings can be decoded over the bytes they came from; nText is the text's length
+    // up to the first decoded zero byte.
+    bool DecodeString(char* pOut, size_t& nText)
     {
-        int32_t n;
-        if (!PeekLength(n))
+        int32_t nLength;
+        if (!PeekLength(nLength))
             return false;
-        Skip(4 + 4 * (size_t)n);
-        nLength = (size_t)n;
+        Skip(4);
+        ASSERT(pOut <= m_pData);
+        const bool bZero = DecodeText(reinterpret_cast<const unsigned char*>(m_pData), (size_t)nLength, pOut);
+        nText = bZero ? strnlen(pOut, (size_t)nLength) : (size_t)nLength;
+        Skip(4 * (size_t)nLength);
         return true;
     }
 
@@ -234,21 +239,14 @@ std::string CDocumentFile::BuildLayout(const CPrintSet& printSet)
 
 // ---- Reading ----
 
-CDocumentCursor CDocumentFile::GetCells() const
-{
-    return CDocumentCursor(m_pBytes.get() + m_nCellsOffset, m_nBytes - m_nCellsOffset);
-}
-
 CString CDocumentFile::GetCellText(int nRow, int nCol) const
 {
     ASSERT(nRow >= 1 && nRow < m_nRowCount && nCol >= 1 && nCol <= s_nFields);
-    CDocumentCursor cursor = GetCells();
-    size_t nLength;
-    for (size_t i = (size_t)(nRow - 1) * s_nFields + (size_t)(nCol - 1); i > 0; i--)
-        cursor.SkipString(nLength);
-    CString str;
-    cursor.GetString(str);
-    return str;
+    const size_t nCell = (size_t)(nRow - 1) * s_nFields + (size_t)(nCol - 1);
+    const char* pchText = m_pBytes.get() + m_nCellsOffset;
+    for (size_t i = 0; i < nCell; i++)
+        pchText += m_arrCellLengths[i];
+    return CString(pchText, (int)m_arrCellLengths[nCell]);
 }
 
 void CDocumentFile::Clear()
@@ -256,7 +254,8 @@ void CDocumentFile::Clear()
     std::fill(std::begin(m_arrColumnWidths), std::end(m_arrColumnWidths), 0);
     m_nRowCount = 0;
     m_pBytes.reset();
-    m_nBytes = m_nCellsOffset = m_nLongestCell = 0;
+    m_nBytes = m_nCellsOffset = 0;
+    m_arrCellLengths.clear();
     m_nPaperWidth = m_nPaperHeight = 0;
     m_arrItems.clear();
 }
@@ -304,14 +303,25 @@ bool CDocumentFile::ParseBody(CDocumentCursor& cursor)
         (uint64_t)(nRows - 1) * s_nFields * 4 > cursor.BytesLeft())
         return false;
     m_nRowCount = nRows;
-    // The cells are only checked here; they are decoded when they go into the table.
+    // Each cell is decoded over the bytes it came from, in the one pass that checks it: a
+    // text takes a quarter of its string, so what is written never reaches what is still to
+    // be read, and the table is then filled from a quarter of the bytes.
     m_nCellsOffset = m_nBytes - cursor.BytesLeft();
-    for (size_t i = (size_t)(nRows - 1) * s_nFields; i > 0; i--) {
-        size_t nLength;
-        if (!cursor.SkipString(nLength))
-            return false;
-        m_nLongestCell = std::max(m_nLongestCell, nLength);
+    char* pOut = m_pBytes.get() + m_nCellsOffset;
+    try {
+        m_arrCellLengths.resize((size_t)(nRows - 1) * s_nFields);
+    } catch (const std::bad_alloc&) {
+        return false;   // memory that runs out reads as a damaged file
     }
+    CDocumentCursor cells = cursor;   // a local cursor stays in registers
+    for (uint32_t& nLength : m_arrCellLengths) {
+        size_t nText;
+        if (!cells.DecodeString(pOut, nText))
+            return false;
+        nLength = (uint32_t)nText;
+        pOut += nText;
+    }
+    cursor = cells;
 
     // A paper without width or height cannot be mapped to the screen.
     int32_t nWidth, nHeight;
@@ -374,9 +384,7 @@ BOOL CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
     if (m_nRowCount > nOldRows && !grid.SetRowCount(m_nRowCount))
         return FALSE;
     std::vector<std::unique_ptr<CPrintItem>> arrItems;
-    std::unique_ptr<char[]> pText;   // one cell's text at a time
     try {
-        pText.reset(new char[m_nLongestCell + 1]);
         for (const CItem& stored : m_arrItems) {
             arrItems.push_back(std::make_unique<CPrintItem>());
             arrItems.back()->m_rectPaper = stored.rectPaper;
@@ -399,16 +407,15 @@ BOOL CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
         grid.SetColumnWidth(nCol, m_arrColumnWidths[nCol - 1]);
     const int nRows = grid.GetRowCount();
     const int nCols = grid.GetColumnCount();
-    CDocumentCursor cells = GetCells();
+    LPCTSTR pchText = m_pBytes.get() + m_nCellsOffset;
+    const uint32_t* pLength = m_arrCellLengths.data();
     for (int nRow = 1; nRow < nRows; nRow++) {
         int nCol = 1;
         if (nRow < m_nRowCount) {
             // Every field of the row is passed, whether the table shows it or not.
-            for (; nCol <= s_nFields; nCol++) {
-                size_t nText;
-                cells.GetText(pText.get(), nText);
+            for (; nCol <= s_nFields; nCol++, pchText += *pLength++) {
                 if (nCol < nCols)
-                    grid.SetItemText(nRow, nCol, pText.get(), (int)nText);
+                    grid.SetItemText(nRow, nCol, pchText, (int)*pLength);
             }
         }
         for (; nCol < nCols; nCol++)

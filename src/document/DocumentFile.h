@@ -66,16 +66,15 @@ private:
     ReadResult ParseBytes();
     bool ParseBody(CDocumentCursor& cursor);
     bool ParseItems(CDocumentCursor& cursor);
-    // The cell texts, row by row and field A to Z within a row, as the file holds them.
-    CDocumentCursor GetCells() const;
     void Clear();
 
     int m_arrColumnWidths[CPrintItem::FIELD_COUNT] = {};
     int m_nRowCount = 0;
-    // The bytes of the file that was read: the cells are decoded straight from them into the
-    // table, at m_nCellsOffset on, the longest taking m_nLongestCell bytes once decoded.
+    // The bytes of the file that was read. From m_nCellsOffset on they hold the texts of the
+    // cells one after the other, row by row and field A to Z within a row, written over the
+    // file's strings; m_arrCellLengths has their lengths in the same order.
     std::unique_ptr<char[]> m_pBytes;
     size_t m_nBytes = 0;
     size_t m_nCellsOffset = 0;
-    size_t m_nLongestCell = 0;
+    std::vector<uint32_t> m_arrCellLengths;
 };

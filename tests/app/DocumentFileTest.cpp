@@ -97,6 +97,31 @@ TEST_F(DocumentFileTest, BytesReadBackWithoutADialog)
     EXPECT_EQ(CDocumentFile::Build(grid, printSet), strData);
 }
 
+// The texts are decoded over the file's own bytes: texts of every length up to a few
+// hundred bytes in a row, and one whose decoded zero byte ends it, come back exactly.
+TEST_F(DocumentFileTest, TextsOfEveryLengthReadBackExactly)
+{
+    for (int nCol = 1; nCol <= 26; nCol++)
+        for (int nRow = 1; nRow <= 12; nRow++)
+            m_grid.SetItemText(nRow, nCol, CString((TCHAR)('a' + nCol - 1), (nRow * 26 + nCol) % 300));
+    m_grid.SetItemText(13, 1, CString('x', 20) + "abcd" + CString('y', 9));
+    m_grid.SetItemText(13, 2, Gbk("李四"));
+    std::string strData = Bytes();
+    // 'c' of "abcd" is stored as -99 and becomes a zero.
+    const size_t nAt = strData.find(std::string("\x9D\xFF\xFF\xFF\x9C\xFF\xFF\xFF", 8));
+    ASSERT_NE(nAt, std::string::npos);
+    PatchInt(strData, nAt, 0);
+
+    CDocumentFile doc;
+    ASSERT_EQ(doc.Parse(strData.data(), strData.size()), CDocumentFile::documentRead);
+    for (int nRow = 1; nRow <= 12; nRow++)
+        for (int nCol = 1; nCol <= 26; nCol++)
+            ASSERT_EQ(doc.GetCellText(nRow, nCol), m_grid.GetItemText(nRow, nCol)) << nRow << " " << nCol;
+    EXPECT_EQ(doc.GetCellText(13, 1), CString('x', 20) + "ab");
+    EXPECT_EQ(doc.GetCellText(13, 2), Gbk("李四"));
+    EXPECT_EQ(doc.GetCellText(300, 26), CString());
+}
+
 // Counts that the bytes left cannot hold are refused before anything is allocated for them;
 // a column wider than any screen is damage too. A refusal leaves no half-read document.
 TEST_F(DocumentFileTest, ImplausibleValuesAreRefusedAsDamage)

@@ -260,14 +260,20 @@ TEST_F(DocumentTest, DecodedZeroByteEndsItsTextOnly)
     CGridCtrl& grid = m_dlg.m_wndGrid;
     grid.SetItemText(1, 1, "abcd");
     grid.SetItemText(1, 2, Gbk("张三"));
+    // A long text cut within its first sixteen bytes, then one cut after them.
+    grid.SetItemText(1, 3, CString('x', 9) + "abcd" + CString('y', 27));
+    grid.SetItemText(1, 4, CString('w', 21) + "abcd" + CString('v', 8));
+    grid.SetItemText(1, 5, Gbk("李四"));
     grid.SetItemText(300, 26, "z");
     AddItem(m_dlg.m_printSet, CRect(1, 2, 3, 4), "abcd", Gbk("宋体"));
     ASSERT_TRUE(Save("zero.zs"));
     std::string strData = ReadBytes((m_dir / "zero.zs").string());
     // "abcd" is stored as the values -97, -98, -99, -100; the 'c' becomes a zero.
     const std::string strAbcd("\x9F\xFF\xFF\xFF\x9E\xFF\xFF\xFF\x9D\xFF\xFF\xFF\x9C\xFF\xFF\xFF", 16);
-    for (size_t nAt = strData.find(strAbcd); nAt != std::string::npos; nAt = strData.find(strAbcd, nAt + 16))
+    int nPatched = 0;
+    for (size_t nAt = strData.find(strAbcd); nAt != std::string::npos; nAt = strData.find(strAbcd, nAt + 16), nPatched++)
         strData.replace(nAt + 8, 4, std::string(4, '\0'));
+    ASSERT_EQ(nPatched, 4);
     WriteBytes(m_dir / "zero.zs", strData);
 
     CMainDlg reader;
@@ -275,6 +281,9 @@ TEST_F(DocumentTest, DecodedZeroByteEndsItsTextOnly)
     ASSERT_TRUE(reader.LoadDocument(PathOf("zero.zs")));
     EXPECT_EQ(reader.m_wndGrid.GetItemText(1, 1), CString("ab"));
     EXPECT_EQ(reader.m_wndGrid.GetItemText(1, 2), Gbk("张三"));
+    EXPECT_EQ(reader.m_wndGrid.GetItemText(1, 3), CString('x', 9) + "ab");
+    EXPECT_EQ(reader.m_wndGrid.GetItemText(1, 4), CString('w', 21) + "ab");
+    EXPECT_EQ(reader.m_wndGrid.GetItemText(1, 5), Gbk("李四"));
     EXPECT_EQ(reader.m_wndGrid.GetItemText(300, 26), CString("z"));
     ASSERT_EQ(reader.m_printSet.GetItemCount(), 1);
     EXPECT_EQ(reader.m_printSet.GetItem(0)->m_strText, CString("ab"));
