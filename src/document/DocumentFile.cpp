@@ -412,11 +412,11 @@ BOOL CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
     for (int nRow = 1; nRow < nRows; nRow++) {
         int nCol = 1;
         if (nRow < m_nRowCount) {
-            // Every field of the row is passed, whether the table shows it or not.
-            for (; nCol <= s_nFields; nCol++, pchText += *pLength++) {
-                if (nCol < nCols)
-                    grid.SetItemText(nRow, nCol, pchText, (int)*pLength);
-            }
+            // The table takes the fields it has columns for; every field of the row is passed.
+            grid.SetRowTexts(nRow, 1, s_nFields, pchText, pLength);
+            for (int nField = 0; nField < s_nFields; nField++)
+                pchText += *pLength++;
+            nCol = s_nFields + 1;
         }
         for (; nCol < nCols; nCol++)
             grid.SetItemText(nRow, nCol, "", 0);

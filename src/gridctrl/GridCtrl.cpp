@@ -514,6 +514,20 @@ BOOL CGridCtrl::SetCellText(CGridCellBase* pCell, int nRow, int nCol, LPCTSTR pc
     return TRUE;
 }
 
+void CGridCtrl::SetRowTexts(int nRow, int nCol, int nCount, LPCTSTR pch, const uint32_t* pLengths)
+{
+    if (nRow < 0 || nRow >= m_nRows || nCol < 0 || nCount <= 0 || !m_RowData[(size_t)nRow])
+        return;
+    // The row's cells are taken once: a text written through a char pointer could be any
+    // member of the table as far as the compiler knows, so each cell would look them up again.
+    const GRID_ROW& row = *m_RowData[(size_t)nRow];
+    CGridCellBase* const* ppCells = row.data();
+    const int nEnd = std::min(std::min(nCol + nCount, m_nCols), (int)row.size());
+    for (int i = nCol; i < nEnd; pch += *pLengths++, i++)
+        if (CGridCellBase* pCell = ppCells[i])
+            StoreText(pCell, nRow, i, pch, (int)*pLengths);
+}
+
 CString CGridCtrl::GetItemText(int nRow, int nCol) const
 {
     const CGridCellBase* pCell = GetCell(nRow, nCol);

@@ -157,15 +157,14 @@ public:
         CGridCellBase* pCell = GetCell(nRow, nCol);
         if (!pCell)
             return FALSE;
-        if (typeid(*pCell) != typeid(CGridCell))
-            return SetCellText(pCell, nRow, nCol, pch, nLength);
-        auto* pGridCell = static_cast<CGridCell*>(pCell);
-        pGridCell->CGridCell::SetText(pch, nLength);
-        if (nRow > 0 && nCol > 0)
-            pGridCell->CGridCellBase::SetState(pGridCell->CGridCellBase::GetState() | GVIS_MODIFIED);
-        m_bModified = TRUE;
+        StoreText(pCell, nRow, nCol, pch, nLength);
         return TRUE;
     }
+    // The cells nCol to nCol + nCount - 1 of row nRow, each as the counted SetItemText above
+    // stores it: nCount texts lying one after another at pch, their lengths at pLengths.
+    // Cells the row does not have are passed over. The row is looked up once for all of
+    // them: a document fills the table a row at a time.
+    void SetRowTexts(int nRow, int nCol, int nCount, LPCTSTR pch, const uint32_t* pLengths);
     CString GetItemText(int nRow, int nCol) const;
     BOOL SetItemState(int nRow, int nCol, UINT state);
     UINT GetItemState(int nRow, int nCol) const;
@@ -332,6 +331,20 @@ public:
 protected:
     void MarkModified(CGridCellBase* pCell);
     BOOL SetCellText(CGridCellBase* pCell, int nRow, int nCol, LPCTSTR pch, int nLength);
+    // The counted text into a cell of the table, marked modified; the standard cell without
+    // virtual calls, any other class through its own overrides.
+    void StoreText(CGridCellBase* pCell, int nRow, int nCol, LPCTSTR pch, int nLength)
+    {
+        if (typeid(*pCell) != typeid(CGridCell)) {
+            SetCellText(pCell, nRow, nCol, pch, nLength);
+            return;
+        }
+        auto* pGridCell = static_cast<CGridCell*>(pCell);
+        pGridCell->CGridCell::SetText(pch, nLength);
+        if (nRow > 0 && nCol > 0)
+            pGridCell->CGridCellBase::SetState(pGridCell->CGridCellBase::GetState() | GVIS_MODIFIED);
+        m_bModified = TRUE;
+    }
 
     COLORREF m_crTextColour, m_crTextBkColour, m_crBkColour,
              m_crFixedTextColour, m_crFixedBkColour, m_crGridColour;

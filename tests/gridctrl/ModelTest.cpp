@@ -282,6 +282,25 @@ TEST(ModelTest, ModifiedMarks)
     EXPECT_TRUE(probe.SetItemText(0, 7, "G", 1));
     EXPECT_TRUE(probe.GetModified());
     EXPECT_EQ(CountState(probe, GVIS_MODIFIED), 0);
+
+    // A row at a time: texts one after another, the other cell class through its override,
+    // and fields past the last column passed over.
+    probe.SetModified(FALSE);
+    const uint32_t arrLengths[] = {2, 0, 5, 3, 1, 1};
+    probe.SetRowTexts(7, 5, 4, "xyabcdedef", arrLengths);
+    EXPECT_EQ(probe.GetItemText(7, 5), CString("xy"));
+    EXPECT_EQ(probe.GetItemText(7, 6), CString());
+    EXPECT_EQ(probe.GetItemText(7, 7), CString("ABCDE"));
+    EXPECT_EQ(probe.GetItemText(7, 8), CString("def"));
+    EXPECT_EQ(probe.GetItemText(7, 9), CString());
+    EXPECT_EQ(CountState(probe, GVIS_MODIFIED), 4);
+    probe.SetRowTexts(8, 25, 6, "xyabcdedef", arrLengths);
+    EXPECT_EQ(probe.GetItemText(8, 25), CString("xy"));
+    EXPECT_EQ(probe.GetItemText(8, 26), CString());
+    probe.SetRowTexts(301, 1, 2, "xy", arrLengths);
+    probe.SetRowTexts(-1, 1, 2, "xy", arrLengths);
+    EXPECT_EQ(CountState(probe, GVIS_MODIFIED), 6);
+    EXPECT_TRUE(probe.GetModified());
 }
 
 TEST(ModelTest, BadInputIsRefused)
