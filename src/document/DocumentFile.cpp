@@ -128,39 +128,23 @@ public:
         int32_t nLength;
         if (!PeekLength(nLength))
             return false;
-        std::string strText((size_t)nLength + 1, '\0');
+        std::string strText((size_t)nLength, '\0');
         size_t nText;
-        GetText(strText.data(), nText);
+        DecodeString(strText.data(), nText);
         strText.resize(nText);
         str = CString(std::move(strText));
         return true;
     }
 
-    // Decodes one string at pOut followed by a zero byte; nText is the text's length up to
-    // the first decoded zero byte. pOut holds the string's length and one byte more.
-    bool GetText(char* pOut, size_t& nText)
-    {
-        int32_t nLength;
-        if (!PeekLength(nLength))
-            return false;
-        Skip(4);
-        const bool bZero = DecodeText(reinterpret_cast<const unsigned char*>(m_pData), (size_t)nLength, pOut);
-        pOut[nLength] = '\0';
-        nText = bZero ? std::strlen(pOut) : (size_t)nLength;
-        Skip(4 * (size_t)nLength);
-        return true;
-    }
-
-    // Decodes one string to its text at pOut, at most as far on as the string itself, so
-    // that strings can be decoded over the bytes they came from; nText is the text's length
-    // up to the first decoded zero byte.
+    // Decodes one string to its text at pOut: a buffer of the string's length, or the bytes
+    // the string came from, as the text never gets ahead of what is still to be read. nText
+    // is the text's length up to the first decoded zero byte.
     bool DecodeString(char* pOut, size_t& nText)
     {
         int32_t nLength;
         if (!PeekLength(nLength))
             return false;
         Skip(4);
-        ASSERT(pOut <= m_pData);
         const bool bZero = DecodeText(reinterpret_cast<const unsigned char*>(m_pData), (size_t)nLength, pOut);
         nText = bZero ? strnlen(pOut, (size_t)nLength) : (size_t)nLength;
         Skip(4 * (size_t)nLength);
