@@ -61,6 +61,6 @@ DWORD GetModuleFileName(HMODULE hModule, LPTSTR lpFilename, DWORD nSize);
 // Qt's translations. FALSE when they are not installed; Qt then speaks English.
 BOOL AfxLoadQtTranslations();
 
-// The program's start: the Qt application, its translations, then InitInstance (and Run when it returns TRUE),
-// then ExitInstance. Returns the exit code.
+// The program's start: the Qt application, its translations, then InitInstance (and Run when
+// it returns TRUE), then ExitInstance. Returns the exit code.
 int AfxWinMain(int argc, char** argv);
