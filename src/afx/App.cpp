@@ -8,10 +8,13 @@
 #include "Resource.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QSessionManager>
+#include <QTranslator>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace {
@@ -123,9 +126,24 @@ DWORD GetModuleFileName(HMODULE, LPTSTR lpFilename, DWORD nSize)
     return nLength;
 }
 
+BOOL AfxLoadQtTranslations()
+{
+    static QTranslator* s_pTranslator = nullptr;
+    if (s_pTranslator)
+        return TRUE;
+    auto pTranslator = std::make_unique<QTranslator>();
+    if (!pTranslator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || !QCoreApplication::installTranslator(pTranslator.get()))
+        return FALSE;
+    // Installed for the rest of the process.
+    s_pTranslator = pTranslator.release();
+    return TRUE;
+}
+
 int AfxWinMain(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    AfxLoadQtTranslations();
     CWinApp* pApp = AfxGetApp();
     if (!pApp)
         return -1;

@@ -56,6 +56,11 @@ void AfxEnableControlContainer();
 // separator; at most nSize - 1 bytes and a NUL. Returns the length copied.
 DWORD GetModuleFileName(HMODULE hModule, LPTSTR lpFilename, DWORD nSize);
 
-// The program's start: the Qt application, then InitInstance (and Run when it returns TRUE),
-// then ExitInstance. Returns the exit code.
+// Qt's own texts (the file dialog, the standard buttons of its boxes, the edits' context menu)
+// in the program's language: Qt's zh_CN translations, from the folder where the system keeps
+// Qt's translations. FALSE when they are not installed; Qt then speaks English.
+BOOL AfxLoadQtTranslations();
+
+// The program's start: the Qt application, its translations, then InitInstance (and Run when
+// it returns TRUE), then ExitInstance. Returns the exit code.
 int AfxWinMain(int argc, char** argv);

@@ -11,7 +11,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,6 +21,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStringList>
 #include <cstring>
 
@@ -78,6 +81,17 @@ CString StripDot(LPCTSTR lpszDefExt)
     while (!strExt.IsEmpty() && strExt[0] == '.')
         strExt = strExt.Mid(1);
     return strExt;
+}
+
+// The folder a file dialog starts in: the one asked for when it is a folder, else the user's
+// documents folder (XDG_DOCUMENTS_DIR), else the home folder.
+CString StartingFolder(LPCTSTR lpszInitialDir)
+{
+    const QString strAsked = Codec::ToUnicode(CString(lpszInitialDir));
+    if (!strAsked.isEmpty() && QFileInfo(strAsked).isDir())
+        return CString(lpszInitialDir);
+    const QString strDocuments = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return Codec::FromUnicode(QFileInfo(strDocuments).isDir() ? strDocuments : QDir::homePath());
 }
 
 } // namespace
@@ -142,7 +156,7 @@ INT_PTR CFileDialog::DoModal()
 {
     Testing::FileDialogCall call {m_bOpenFileDialog != FALSE, CString(m_ofn.lpstrDefExt),
                                   CString(m_ofn.lpstrFile), m_strFilterText,
-                                  CString(m_ofn.lpstrInitialDir), m_ofn.Flags};
+                                  StartingFolder(m_ofn.lpstrInitialDir), m_ofn.Flags};
     if (Testing::CFileDialogAnswerer* pAnswerer = Testing::CFileDialogAnswerer::Active()) {
         CString strPath;
         if (!pAnswerer->Answer(call, strPath))
@@ -152,8 +166,8 @@ INT_PTR CFileDialog::DoModal()
 
     const QString strTitle = m_ofn.lpstrTitle ? Codec::ToUnicode(CString(m_ofn.lpstrTitle))
         : m_bOpenFileDialog ? QString::fromUtf16(u"打开") : QString::fromUtf16(u"另存为");
+    // The desktop's own file dialog where the platform offers one, else Qt's.
     QFileDialog dlg(OwnerWidget(m_pParentWnd), strTitle, Codec::ToUnicode(call.strInitialDir));
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dlg.setFileMode(m_bOpenFileDialog ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!m_bOpenFileDialog && !(m_ofn.Flags & OFN_OVERWRITEPROMPT))

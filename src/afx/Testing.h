@@ -92,7 +92,7 @@ struct FileDialogCall {
     CString strDefExt;
     CString strFileName;     // the initial name
     CString strFilter;       // as given, with '|'
-    CString strInitialDir;
+    CString strInitialDir;   // the folder the dialog starts in, as the user would see it
     DWORD dwFlags;
 };
 
