@@ -104,6 +104,24 @@ public:
 
     QString Queue() const { return m_strQueue; }
     QString OutDir() const { return m_dir.path() + "/out"; }
+    // Where cupsd keeps the documents of the jobs it holds (d<job>-001).
+    QString SpoolDir() const { return m_dir.path() + "/spool"; }
+
+    // The queue's administration, as a user would do it: cupsreject / cupsaccept (refuse or
+    // take new jobs), cupsdisable / cupsenable (stop or start printing; a stopped queue holds
+    // its jobs). True when the command succeeded.
+    bool Admin(const char* pszCommand) const
+    {
+        QProcess process;
+        process.start(QStringLiteral("/usr/sbin/") + QLatin1String(pszCommand), {m_strQueue});
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
+            && process.exitCode() == 0;
+    }
+    // The jobs not yet completed, one line each ("lpstat -o").
+    QStringList PendingJobs() const
+    {
+        return QString::fromUtf8(Lpstat({"-o"})).split(u'\n', Qt::SkipEmptyParts);
+    }
 
     // The PDFs written so far, oldest job first.
     QStringList Pdfs() const
