@@ -1,9 +1,10 @@
 // "Print all" of the 300 sample records to a cups-pdf queue on a private CUPS server. Timed:
 // until the job has been handed to CUPS. Counted beside it: the size of the job CUPS holds
 // (the queue is stopped while the job is handed over, so the document stays in its spool),
-// the time the cups-pdf queue then needs to finish it, and how the page images of the PDF it
-// writes are encoded (pdfimages -list).
+// how its page images are encoded (pdfimages -list), and the time the cups-pdf queue then
+// needs to finish it.
 #include "common/PreviewSetup.h"
+#include "PrintJob.h"
 #include "../tests/print/CupsTestServer.h"
 
 #include <benchmark/benchmark.h>
@@ -13,24 +14,9 @@ namespace {
 qint64 SpooledBytes(const CCupsTestServer& server)
 {
     qint64 nBytes = 0;
-    for (const QFileInfo& info : QDir(server.SpoolDir()).entryInfoList({"d*"}, QDir::Files))
-        nBytes += info.size();
+    for (const QString& strFile : server.SpooledFiles())
+        nBytes += QFileInfo(strFile).size();
     return nBytes;
-}
-
-// The images of the PDF: how many, and how many of them JPEG (DCT).
-std::pair<int, int> CountImages(const QString& strPdf)
-{
-    QProcess process;
-    process.start("pdfimages", {"-list", strPdf});
-    process.waitForFinished(120000);
-    int nImages = 0, nJpeg = 0;
-    const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
-    for (const QString& strLine : lines.mid(2)) {
-        nImages++;
-        nJpeg += strLine.contains(QStringLiteral(" jpeg "));
-    }
-    return {nImages, nJpeg};
 }
 
 void BM_PrintAll300(benchmark::State& state)
@@ -45,21 +31,23 @@ void BM_PrintAll300(benchmark::State& state)
     CCertificateWnd& wnd = setup.preview.m_wndCertificate;
     int nPages = 0;
     double dFinish = 0, dBytes = 0;
-    std::pair<int, int> images;
+    QList<QStringList> images;
     for (auto _ : state) {
         state.PauseTiming();
         server.ClearPdfs();
         server.Admin("cupsdisable");
         state.ResumeTiming();
-        CString strError;
-        const int nSent = wnd.PrintFrom(1, strError);
+        setup.dlg.m_nCurRecord = 1;
+        CPrintJob job(wnd);
+        const int nSent = job.PrintRecords(FALSE);
         state.PauseTiming();
         if (nSent != 300) {
-            state.SkipWithError(Codec::ToUnicode(strError).toStdString().c_str());
+            state.SkipWithError(Codec::ToUnicode(job.m_strError).toStdString().c_str());
             break;
         }
         nPages += nSent;
         dBytes += (double)SpooledBytes(server);
+        images = CCupsTestServer::PdfImages(server.SpooledFiles().value(0));
         QElapsedTimer timer;
         timer.start();
         server.Admin("cupsenable");
@@ -69,15 +57,16 @@ void BM_PrintAll300(benchmark::State& state)
             state.SkipWithError("cups-pdf wrote no PDF");
             break;
         }
-        images = CountImages(pdfs[0]);
         state.ResumeTiming();
     }
     const double nRuns = std::max<double>(1, (double)state.iterations());
     state.counters["job_MB"] = dBytes / nRuns / 1e6;
     state.counters["job_KB_per_page"] = dBytes / std::max(1, nPages) / 1e3;
     state.counters["cups_pdf_s"] = dFinish / nRuns;
-    state.counters["images"] = images.first;
-    state.counters["jpeg_images"] = images.second;
+    state.counters["images"] = images.size();
+    state.counters["jpeg_images"] = std::count_if(images.begin(), images.end(), [](const QStringList& row) {
+        return row.value(8) == QStringLiteral("jpeg");
+    });
     // Time per page until handed over.
     state.counters["per_page"] = benchmark::Counter(nPages, benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     state.SetItemsProcessed(nPages);

@@ -117,10 +117,27 @@ public:
         return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
             && process.exitCode() == 0;
     }
-    // The jobs not yet completed, one line each ("lpstat -o").
-    QStringList PendingJobs() const
+    // The jobs not yet completed, one line each ("lpstat -o"); with bAll, every job the server
+    // has had, printed or cancelled too.
+    QStringList Jobs(bool bAll = false) const
     {
-        return QString::fromUtf8(Lpstat({"-o"})).split(u'\n', Qt::SkipEmptyParts);
+        return QString::fromUtf8(Lpstat({"-W", bAll ? "all" : "not-completed", "-o"})).split(u'\n', Qt::SkipEmptyParts);
+    }
+    // Cancels the jobs not yet printed, and takes and prints new jobs again.
+    bool Reset() const
+    {
+        QProcess process;
+        process.start("cancel", {"-a", m_strQueue});
+        process.waitForFinished(10000);
+        return Admin("cupsaccept") && Admin("cupsenable");
+    }
+    // The files the server holds for the jobs it has not printed (d<job>-001), oldest first.
+    QStringList SpooledFiles() const
+    {
+        QStringList list;
+        for (const QFileInfo& info : QDir(SpoolDir()).entryInfoList({"d*"}, QDir::Files, QDir::Name))
+            list << info.filePath();
+        return list;
     }
 
     // The PDFs written so far, oldest job first.
@@ -143,6 +160,20 @@ public:
             QThread::msleep(100);
         }
         return Pdfs();
+    }
+
+    // The images of a PDF as pdfimages -list sees them, one row of its columns each (page,
+    // num, type, width, height, color, comp, bpc, enc, ...): what the queue was really sent.
+    static QList<QStringList> PdfImages(const QString& strPdf)
+    {
+        QProcess process;
+        process.start("pdfimages", {"-list", strPdf});
+        process.waitForFinished(120000);
+        QList<QStringList> rows;
+        const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        for (const QString& strLine : lines.mid(2))
+            rows << strLine.split(u' ', Qt::SkipEmptyParts);
+        return rows;
     }
 
     // Removes the PDFs written so far, so that the next wait sees only new ones.
@@ -173,7 +204,7 @@ private:
     QString CupsdConf() const
     {
         return "Listen " + m_strSocket + "\n"
-               "LogLevel warn\nWebInterface No\nBrowsing Off\nDefaultShared No\n"
+               "LogLevel warn\nWebInterface No\nBrowsing Off\nDefaultShared No\nPreserveJobFiles No\n"
                "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
     }

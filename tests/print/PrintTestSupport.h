@@ -7,10 +7,30 @@
 #include "CertificateWnd.h"
 #include "MainApp.h"
 
+#include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <cstring>
+
+// Presses "取消" on the progress window of "连续打印" as soon as it is shown: before the first
+// page is sent. Looks again on each turn of the event loop, nTries times at most.
+inline void CancelProgressWhenShown(int nTries = 1000)
+{
+    QTimer::singleShot(0, [nTries] {
+        for (QWidget* pWidget : QApplication::topLevelWidgets())
+            if (auto* pProgress = qobject_cast<QProgressDialog*>(pWidget); pProgress && pProgress->isVisible()) {
+                QTest::mouseClick(pProgress->findChild<QPushButton*>(), Qt::LeftButton);
+                return;
+            }
+        if (nTries > 1)
+            CancelProgressWhenShown(nTries - 1);
+    });
+}
 
 class CPrintTestBase : public ::testing::Test {
 protected:
