@@ -190,7 +190,13 @@ int CQtPrinterDC::Submit(const QString& strFile)
                                    m_strDocName.toUtf8().constData(), nOptions, pOptions);
     cupsFreeOptions(nOptions, pOptions);
     if (nJob <= 0) {
-        m_strJobError = Codec::FromUnicode(QString::fromUtf8(cupsLastErrorString()).trimmed());
+        QString strError = QString::fromUtf8(cupsLastErrorString()).trimmed();
+        // Of a queue removed meanwhile libcups says only that something was not found.
+        cups_dest_t* pDest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr);
+        if (!pDest && cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND)
+            strError = QStringLiteral("打印机已不在系统中（%1）").arg(strError);
+        cupsFreeDests(pDest ? 1 : 0, pDest);
+        m_strJobError = Codec::FromUnicode(strError);
         return SP_ERROR;
     }
     cups_dest_t* pDest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr);

@@ -172,6 +172,35 @@ int CPrintJob::CountPrintable(CMainDlg* pDlg) const
     return nCount;
 }
 
+void CPrintJob::ShowProgress(CProgressDialog& progress, int nFirst, int nTotal)
+{
+    CString strCaption, strCancel;
+    strCaption.LoadString(IDS_PRINT_PROGRESS_CAPTION);
+    strCancel.LoadString(IDS_PRINT_CANCEL);
+    progress.Create(strCaption, strCancel, nTotal, &m_wnd);
+    progress.SetPos(0, LoadFormat(IDS_PRINT_PROGRESS, nFirst, 1, nTotal));
+}
+
+int CPrintJob::SendRecords(CPrinterDC* pDC, CProgressDialog& progress, int nTotal, BOOL& bFailed)
+{
+    CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
+    const PrintGeometry geometry = GetPrintGeometry(pDC, CCertificateWnd::GetPrinterOffset(m_strPrinter));
+    int nSent = 0;
+    bFailed = FALSE;
+    while (pDlg->IsRecordPrintable() && !progress.IsCanceled()) {
+        m_wnd.DrawPage(FALSE);
+        if (!SendPage(pDC, geometry)) {
+            bFailed = TRUE;
+            break;
+        }
+        nSent++;
+        pDlg->m_nCurRecord++;
+        m_wnd.ShowRecord();
+        progress.SetPos(nSent, LoadFormat(IDS_PRINT_PROGRESS, pDlg->m_nCurRecord, std::min(nSent + 1, nTotal), nTotal));
+    }
+    return nSent;
+}
+
 int CPrintJob::PrintRecords(BOOL bProgress)
 {
     CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
@@ -184,34 +213,17 @@ int CPrintJob::PrintRecords(BOOL bProgress)
     if (nTotal == 0)
         return 0;
     CProgressDialog progress;
-    if (bProgress) {
-        CString strCaption, strCancel;
-        strCaption.LoadString(IDS_PRINT_PROGRESS_CAPTION);
-        strCancel.LoadString(IDS_PRINT_CANCEL);
-        progress.Create(strCaption, strCancel, nTotal, &m_wnd);
-        progress.SetPos(0, LoadFormat(IDS_PRINT_PROGRESS, nFirst, 1, nTotal));
-    }
+    if (bProgress)
+        ShowProgress(progress, nFirst, nTotal);
     std::unique_ptr<CPrinterDC> pDC = OpenPrinter();
     if (!pDC)
         return 0;
-    const PrintGeometry geometry = GetPrintGeometry(pDC.get(), CCertificateWnd::GetPrinterOffset(m_strPrinter));
     if (pDC->StartDoc(s_szDocName) <= 0) {
         m_strError = LoadFormat(IDP_PRINTER_NOT_OPENED, m_strPrinter);
         return 0;
     }
-    int nSent = 0;
     BOOL bFailed = FALSE;
-    while (pDlg->IsRecordPrintable() && !progress.IsCanceled()) {
-        m_wnd.DrawPage(FALSE);
-        if (!SendPage(pDC.get(), geometry)) {
-            bFailed = TRUE;
-            break;
-        }
-        nSent++;
-        pDlg->m_nCurRecord++;
-        m_wnd.ShowRecord();
-        progress.SetPos(nSent, LoadFormat(IDS_PRINT_PROGRESS, pDlg->m_nCurRecord, std::min(nSent + 1, nTotal), nTotal));
-    }
+    const int nSent = SendRecords(pDC.get(), progress, nTotal, bFailed);
     // The pages sent before a failure still go to the printer; a job without one never does.
     const BOOL bTaken = EndJob(pDC.get(), nSent, nFirst);
     if (!bTaken)

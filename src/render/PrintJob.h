@@ -64,6 +64,11 @@ private:
     std::unique_ptr<CPrinterDC> OpenPrinter();
     PrintGeometry GetPrintGeometry(CPrinterDC* pDC, CSize sizeOffset) const;
     BOOL SendPage(CPrinterDC* pDC, const PrintGeometry& geometry);
+    void ShowProgress(CProgressDialog& progress, int nFirst, int nTotal);
+    // Sends the printable records from the current one on, each drawn on white, the preview
+    // following; the progress window may stop the run after a page. Returns the pages sent;
+    // bFailed when a page could not be.
+    int SendRecords(CPrinterDC* pDC, CProgressDialog& progress, int nTotal, BOOL& bFailed);
     // Ends the job: dropped when it holds no page, else handed to the queue. FALSE, with
     // m_strError, when the queue did not take it: none of its nPages pages is printed then.
     BOOL EndJob(CPrinterDC* pDC, int nPages, int nFirstRecord);

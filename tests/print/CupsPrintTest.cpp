@@ -250,3 +250,16 @@ TEST_F(CupsPrintTest, CancelBeforeTheFirstPageSendsNoJob)
     EXPECT_EQ(s_pServer->Jobs(true).size(), nJobs);
     EXPECT_TRUE(s_pServer->Pdfs().isEmpty());
 }
+
+// A printer removed while the job is drawn: said as such, not as libcups' "file not found".
+TEST_F(CupsPrintTest, PrinterRemovedMeanwhileIsSaidSo)
+{
+    const QString strGone = s_pServer->Queue() + QStringLiteral("Gone");
+    ASSERT_TRUE(s_pServer->AddDefaultQueue(strGone));
+    WhenProgressShows(1, [&](QProgressDialog*) { EXPECT_TRUE(s_pServer->RemoveQueue(strGone)); });
+    m_dlg.m_nCurRecord = 1;
+    EXPECT_FALSE(m_wnd.PrintAll());
+    EXPECT_EQ(m_dlg.m_nCurRecord, 1);
+    ASSERT_EQ(m_boxes.Calls().size(), 1u);
+    EXPECT_GE(m_boxes.Calls()[0].strText.Find(Gbk("打印队列没有接受这项打印作业：打印机已不在系统中")), 0);
+}

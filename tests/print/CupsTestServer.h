@@ -110,26 +110,27 @@ public:
     // The queue's administration, as a user would do it: cupsreject / cupsaccept (refuse or
     // take new jobs), cupsdisable / cupsenable (stop or start printing; a stopped queue holds
     // its jobs). True when the command succeeded.
-    bool Admin(const char* pszCommand) const
+    bool Admin(const char* pszCommand) const { return Run(QStringLiteral("/usr/sbin/") + QLatin1String(pszCommand), {m_strQueue}); }
+    // Another cups-pdf queue, made the default printer (Reset() makes ours the default again);
+    // and a queue removed, as an administrator removes a printer.
+    bool AddDefaultQueue(const QString& strName) const
     {
-        QProcess process;
-        process.start(QStringLiteral("/usr/sbin/") + QLatin1String(pszCommand), {m_strQueue});
-        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
-            && process.exitCode() == 0;
+        return Run("/usr/sbin/lpadmin", {"-p", strName, "-E", "-v", "cups-pdf:/" + strName, "-P",
+                                         "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"})
+            && Run("/usr/sbin/lpadmin", {"-d", strName});
     }
+    bool RemoveQueue(const QString& strName) const { return Run("/usr/sbin/lpadmin", {"-x", strName}); }
     // The jobs not yet completed, one line each ("lpstat -o"); with bAll, every job the server
     // has had, printed or cancelled too.
     QStringList Jobs(bool bAll = false) const
     {
         return QString::fromUtf8(Lpstat({"-W", bAll ? "all" : "not-completed", "-o"})).split(u'\n', Qt::SkipEmptyParts);
     }
-    // Cancels the jobs not yet printed, and takes and prints new jobs again.
+    // Cancels the jobs not yet printed; our queue is the default and takes and prints new jobs.
     bool Reset() const
     {
-        QProcess process;
-        process.start("cancel", {"-a", m_strQueue});
-        process.waitForFinished(10000);
-        return Admin("cupsaccept") && Admin("cupsenable");
+        Run("cancel", {"-a", m_strQueue});
+        return Run("/usr/sbin/lpadmin", {"-d", m_strQueue}) && Admin("cupsaccept") && Admin("cupsenable");
     }
     // The files the server holds for the jobs it has not printed (d<job>-001), oldest first.
     QStringList SpooledFiles() const
@@ -193,6 +194,14 @@ private:
     {
         QFile file(strPath);
         return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(strText.toUtf8()) == strText.toUtf8().size();
+    }
+    // A command run with the server's environment; true when it succeeded.
+    static bool Run(const QString& strProgram, const QStringList& args)
+    {
+        QProcess process;
+        process.start(strProgram, args);
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
+            && process.exitCode() == 0;
     }
     QByteArray Lpstat(const QStringList& args) const
     {
