@@ -360,25 +360,6 @@ TEST_F(PrintTest, TheQueuesAnswerDecidesTheMessageAndTheRecordLeftOn)
     }
 }
 
-TEST_F(PrintTest, PrintCurrentTellsOfARefusedOrWaitingJob)
-{
-    FillRecords(1, 3);
-    m_dlg.m_nCurRecord = 2;
-    m_printer.m_bRefuseJob = TRUE;
-    m_printer.m_strJobError = "No space left on device";
-    EXPECT_FALSE(m_wnd.PrintCurrent());
-    m_printer.m_bRefuseJob = FALSE;
-    m_printer.m_bPrinterStopped = TRUE;
-    EXPECT_TRUE(m_wnd.PrintCurrent());
-    EXPECT_EQ(m_printer.CallNames(), "StartDoc StartPage StretchBlt EndPage EndDoc StartDoc StartPage StretchBlt EndPage EndDoc");
-    ASSERT_EQ(m_boxes.Calls().size(), 2u);
-    EXPECT_EQ(m_boxes.Calls()[0].strText, Gbk("打印机“Recorder”的打印队列没有接受这项打印作业：No space left on device\n"
-                                              "没有一张证书交给打印队列（本次共 1 张）；从第 2 条记录起没有打印。"));
-    EXPECT_EQ(m_boxes.Calls()[1].strText,
-              Gbk("打印机“Recorder”已停止：1 张证书的打印作业（作业号 1）已排入它的打印队列，打印机恢复工作后就会打印。"));
-    EXPECT_EQ(m_dlg.m_nCurRecord, 2);
-}
-
 // "连续打印" in the real preview: the progress window counts the records, repaints the preview
 // as it goes, and its cancel button stops the run after the page being sent.
 TEST_F(PrintTest, ProgressWindowCountsAndCancelStopsAfterThePage)
