@@ -198,8 +198,9 @@ private:
 // (none when m_strPrinterName is empty) and its DCs record every job call, answer
 // GetDeviceCaps with the figures set here, and keep a copy of each page copied to them.
 // m_bCannotOpen makes CreatePrinterDC fail; m_nFailPage makes StartPage of that page (1 for
-// the first) fail. m_onPage, when set, runs at each EndPage with the page's number.
-// Recorders nest.
+// the first) fail. m_onPage, when set, runs at each EndPage with the page's number. EndDoc
+// answers as a queue would: the next job id, or, with m_bRefuseJob, SP_ERROR and
+// m_strJobError; m_bPrinterStopped is what IsPrinterStopped says. Recorders nest.
 struct PrinterCall {
     CString strName;     // "StartDoc", "StartPage", "StretchBlt", "EndPage", "EndDoc", "AbortDoc"
     CString strDocName;  // StartDoc
@@ -224,6 +225,10 @@ public:
     int m_nPhysicalHeight = 4960;
     int m_nLogPixels = 600;
     std::function<void(int)> m_onPage;
+    BOOL m_bRefuseJob = FALSE;
+    CString m_strJobError;
+    BOOL m_bPrinterStopped = FALSE;
+    int m_nLastJob = 0;              // the id EndDoc gave last
 
     const std::vector<DEVMODE>& DevModes() const { return m_devModes; }
     const std::vector<PrinterCall>& Calls() const { return m_calls; }
