@@ -158,19 +158,12 @@ QFont::Weight WeightFromLogFont(LONG lfWeight)
     return (QFont::Weight)std::clamp((int)lfWeight, 1, 1000);
 }
 
-// Copies a CP936 face name into lfFaceName, cut at 31 bytes but never inside a character.
+// Copies a face name into lfFaceName, cut at 31 bytes but never inside a character.
 void CopyFaceName(LOGFONT& lf, const std::string& face)
 {
-    size_t nLength = 0;
-    while (nLength < face.size() && face[nLength] != '\0') {
-        unsigned char b = (unsigned char)face[nLength];
-        size_t nChar = (b >= 0x81 && b <= 0xFE && nLength + 1 < face.size()) ? 2 : 1;
-        if (nLength + nChar > LF_FACESIZE - 1)
-            break;
-        nLength += nChar;
-    }
+    const int nLength = AfxWholeCharsLength(face.c_str(), (int)std::strlen(face.c_str()), LF_FACESIZE - 1);
     std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
-    std::memcpy(lf.lfFaceName, face.data(), nLength);
+    std::memcpy(lf.lfFaceName, face.data(), (size_t)nLength);
 }
 
 } // namespace

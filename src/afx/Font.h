@@ -12,11 +12,11 @@ namespace Font {
 // A positive lfHeight is the cell height (ascent + descent), a negative one the em height, in
 // pixels; 0 is a default size. lfWeight, lfItalic, lfUnderline and lfStrikeOut carry over.
 QFont FromLogFont(const LOGFONT& lf);
-// The installed family that draws a face name such as "宋体" or "楷体_GB2312" (CP936 bytes).
+// The installed family that draws a face name such as "宋体" or "楷体_GB2312" (GB18030 bytes).
 QString SubstituteFace(const char* lpszFaceName);
 // The Chinese face names that layouts use ("宋体", "楷体_GB2312" ...) and that an installed
 // font stands in for, in the order of the substitution table.
 QStringList ChineseFaceNames();
-// A LOGFONT for a Qt font (face name in CP936, negative pixel height).
+// A LOGFONT for a Qt font (face name in GB18030, negative pixel height).
 LOGFONT ToLogFont(const QFont& font);
 }

@@ -41,7 +41,7 @@ class QPrinter;
 // dmPaperLength tenths of a millimetre; the orientation says which of its edges runs across
 // the sheet: the longer one in landscape, the shorter one in portrait.
 struct DEVMODE {
-    CString strDeviceName;   // the printer's name, CP936
+    CString strDeviceName;   // the printer's name, GB18030
     DWORD dmFields = 0;
     short dmOrientation = DMORIENT_PORTRAIT;
     short dmPaperSize = 0;

@@ -8,7 +8,7 @@ class CMainApp : public CWinApp {
 public:
     CMainApp();
 
-    // The folder of the program's executable, without a trailing separator (CP936). The file
+    // The folder of the program's executable, without a trailing separator (GB18030). The file
     // dialogs start here and the background picture is looked up here.
     char m_szAppDir[4096];
 

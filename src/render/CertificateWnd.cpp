@@ -32,7 +32,7 @@ constexpr UINT WM_REPORT_PAGE = WM_USER + 0x100;
 
 // Every print job carries this name.
 const char s_szDocName[] = "print";
-// The orientation texts of a layout: "横向" (landscape) and "纵向" (portrait), CP936.
+// The orientation texts of a layout: "横向" (landscape) and "纵向" (portrait), GB18030.
 const char s_szLandscape[] = "\xBA\xE1\xCF\xF2";
 const char s_szPortrait[] = "\xD7\xDD\xCF\xF2";
 // The settings section of a printer's calibration: this and the printer's name.
