@@ -121,6 +121,25 @@ void AppendUtf16(char16_t*& pOut, char32_t c)
     }
 }
 
+// Narrows decoded characters to UTF-16. A chunk of the Basic Multilingual Plane only, as every
+// chunk of code page 936 is, takes one plain pass that the compiler vectorises; a chunk with a
+// character beyond it is narrowed again with surrogate pairs.
+void AppendChunk(const wchar_t* p, const wchar_t* pEnd, char16_t*& pOut)
+{
+    const size_t n = (size_t)(pEnd - p);
+    char32_t cAll = 0;
+    for (size_t i = 0; i < n; ++i) {
+        cAll |= (char32_t)p[i];
+        pOut[i] = (char16_t)p[i];
+    }
+    if (cAll < 0x10000) {
+        pOut += n;
+        return;
+    }
+    for (; p < pEnd; ++p)
+        AppendUtf16(pOut, (char32_t)*p);
+}
+
 // Decodes from pIn with conv as far as it goes; false when it stopped at a sequence it has no
 // character for.
 bool DecodeRun(Converter& conv, char*& pIn, size_t& nIn, char16_t*& pOut)
@@ -132,8 +151,7 @@ bool DecodeRun(Converter& conv, char*& pIn, size_t& nIn, char16_t*& pOut)
         size_t nChunk = sizeof arrChunk;
         const bool bDone = conv.Convert(&pIn, &nIn, &pChunk, &nChunk);
         const int nError = errno;
-        for (const wchar_t* p = arrChunk; p < reinterpret_cast<wchar_t*>(pChunk); ++p)
-            AppendUtf16(pOut, (char32_t)*p);
+        AppendChunk(arrChunk, reinterpret_cast<wchar_t*>(pChunk), pOut);
         if (bDone)
             return true;
         if (nError != E2BIG || !conv.IsOpen())   // E2BIG: the chunk is full
