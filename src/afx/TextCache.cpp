@@ -80,14 +80,21 @@ bool IsBlankByNature(char32_t c)
 // claims the character and draws a blank), or lacks it (Qt's own fallback then finds a face).
 enum class Glyph { Drawn, Blank, Missing };
 
+struct Face {
+    QRawFont raw;
+    QHash<char32_t, Glyph> glyphs;
+};
+
+// By family; the glyphs of a face are the same at every size.
+QHash<QString, Face>& Faces()
+{
+    static QHash<QString, Face> faces;
+    return faces;
+}
+
 Glyph GlyphOf(const QFont& font, char32_t c)
 {
-    struct Face {
-        QRawFont raw;
-        QHash<char32_t, Glyph> glyphs;
-    };
-    static QHash<QString, Face> faces;
-    Face& face = faces[font.family()];
+    Face& face = Faces()[font.family()];
     if (!face.raw.isValid()) {
         QFont fontFace(font);
         fontFace.setPixelSize(64);
@@ -261,5 +268,6 @@ void CTextCache::Clear()
 {
     Fonts().clear();
     Texts().clear();
+    Faces().clear();
     s_nRenderedBytes = 0;
 }
