@@ -27,12 +27,7 @@ const char* const kMissing = "\xF4\x8F\xBF\xBD";
 
 // The name in the two faces whose stand-ins differ most (AR PL UKai has blank glyphs for some
 // characters of this kind), and the missing character in each.
-struct Item {
-    CRect rectPaper;
-    const char* pszText;
-    const char* pszFont;
-};
-const Item kItems[] = {
+const Item kNameItems[] = {
     {CRect(200, 200, 2200, 320), "{A}", "楷体_GB2312"},
     {CRect(200, 500, 2200, 620), "{A}", "宋体"},
     {CRect(200, 800, 2200, 920), "{B}", "楷体_GB2312"},
@@ -84,11 +79,11 @@ void ExpectDrawnGlyphs(const QImage& image, double dScale)
     };
     for (int i = 0; i < 2; i++) {
         long nBoxDark = 0;
-        const std::bitset<64> box = InkGrid(image, toImage(CharCells(kItems[i + 2], "\U0010FFFD")[0]), &nBoxDark);
-        const std::vector<CRect> cells = CharCells(kItems[i], kName);
+        const std::bitset<64> box = InkGrid(image, toImage(CharCells(kNameItems[i + 2], "\U0010FFFD")[0]), &nBoxDark);
+        const std::vector<CRect> cells = CharCells(kNameItems[i], kName);
         const QList<uint> chars = QString::fromUtf8(kName).toUcs4();
         for (size_t k = 0; k < cells.size(); k++) {
-            SCOPED_TRACE(testing::Message() << kItems[i].pszFont << " U+" << std::hex << chars[(qsizetype)k]);
+            SCOPED_TRACE(testing::Message() << kNameItems[i].pszFont << " U+" << std::hex << chars[(qsizetype)k]);
             const QRect rect = toImage(cells[k]);
             long nDark = 0;
             const std::bitset<64> glyph = InkGrid(image, rect, &nDark);
@@ -104,14 +99,7 @@ protected:
     void SetUp() override
     {
         CMainWindowTest::SetUp();
-        m_dlg.m_printSet.RemoveAllItems();
-        for (const Item& item : kItems) {
-            auto* pItem = new CPrintItem;
-            pItem->m_rectPaper = item.rectPaper;
-            pItem->m_strText = Gbk(item.pszText);
-            pItem->m_strFontName = Gbk(item.pszFont);
-            m_dlg.m_printSet.m_arrItems.Add(pItem);
-        }
+        SetItems(m_dlg.m_printSet, kNameItems);
     }
     CString PathOf(const QString& strRelative) const { return Codec::FromUnicode(m_dir.filePath(strRelative)); }
     void Click(UINT nID)
