@@ -41,7 +41,7 @@ class QPrinter;
 // dmPaperLength tenths of a millimetre; the orientation says which of its edges runs across
 // the sheet: the longer one in landscape, the shorter one in portrait.
 struct DEVMODE {
-    CString strDeviceName;   // the printer's name, CP936
+    CString strDeviceName;   // the printer's name, GB18030
     DWORD dmFields = 0;
     short dmOrientation = DMORIENT_PORTRAIT;
     short dmPaperSize = 0;
@@ -66,7 +66,7 @@ public:
     virtual int EndDoc() = 0;
     // Drops the job: nothing of it is printed.
     virtual int AbortDoc() = 0;
-    // After a failed EndDoc: the queue's own words for the refusal, CP936; "" when it gave none.
+    // After a failed EndDoc: the queue's own words for the refusal, GB18030; "" when it gave none.
     virtual CString GetJobError() const = 0;
     // After EndDoc: TRUE when the queue took the job while its printer is stopped, so that the
     // job waits in the queue until the printer is started again.

@@ -86,7 +86,7 @@ private:
 
 // While one exists, CFileDialog::DoModal shows nothing: it records the call and answers with
 // the next queued path (as if the user had typed it: the default extension rule applies) or
-// cancels; with nothing queued it cancels. Paths are CP936. Answerers nest.
+// cancels; with nothing queued it cancels. Paths are GB18030. Answerers nest.
 struct FileDialogCall {
     bool bOpen;
     CString strDefExt;
@@ -122,7 +122,7 @@ private:
 };
 
 // While one exists, CFontDialog::DoModal runs no modal loop: it records the call and takes the
-// next queued reply: a chosen font (CP936 face name, size in points), a cancel, or an action on
+// next queued reply: a chosen font (GB18030 face name, size in points), a cancel, or an action on
 // the real dialog, which is shown and handed to the action to drive its widgets (it ends with
 // the dialog accepted or not). With nothing queued it cancels. Answerers nest.
 struct FontDialogCall {

@@ -18,7 +18,7 @@ namespace {
 
 // Every print job carries this name.
 const char s_szDocName[] = "print";
-// The orientation texts of a layout: "横向" (landscape) and "纵向" (portrait), CP936.
+// The orientation texts of a layout: "横向" (landscape) and "纵向" (portrait), GB18030.
 const char s_szLandscape[] = "\xBA\xE1\xCF\xF2";
 const char s_szPortrait[] = "\xD7\xDD\xCF\xF2";
 
