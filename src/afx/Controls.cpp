@@ -4,6 +4,7 @@
 #include "ControlWidgets.h"
 #include "Resource.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
@@ -23,7 +24,7 @@ COLORREF ToColorRef(const QColor& color)
 }
 
 // A click tells the parent window, as a button notifies its dialog.
-void NotifyParent(QPushButton* pButton)
+void NotifyParent(QAbstractButton* pButton)
 {
     QWidget* pParent = pButton->parentWidget();
     CWnd* pParentWnd = pParent ? CWnd::FromHandle(pParent) : nullptr;
@@ -76,6 +77,11 @@ QWidget* MakeButton(const QString& strText, DWORD dwStyle)
 {
     if ((dwStyle & BS_TYPEMASK) == BS_GROUPBOX)
         return new QGroupBox(StripPrefix(strText));
+    if ((dwStyle & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+        auto* pCheck = new QCheckBox(StripPrefix(strText));
+        QObject::connect(pCheck, &QCheckBox::clicked, pCheck, [pCheck] { NotifyParent(pCheck); });
+        return pCheck;
+    }
     auto* pButton = new QPushButton(strText);
     pButton->setAutoDefault(false);   // the dialog manager decides what Enter presses
     pButton->setDefault((dwStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
@@ -170,8 +176,20 @@ void CButton::SetButtonStyle(UINT nStyle, BOOL bRedraw)
 
 void CButton::Click()
 {
-    if (auto* pButton = qobject_cast<QPushButton*>(m_hWnd))
+    if (auto* pButton = qobject_cast<QAbstractButton*>(m_hWnd))
         pButton->click();
+}
+
+int CButton::GetCheck() const
+{
+    const auto* pCheck = qobject_cast<QCheckBox*>(m_hWnd);
+    return pCheck && pCheck->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+void CButton::SetCheck(int nCheck)
+{
+    if (auto* pCheck = qobject_cast<QCheckBox*>(m_hWnd))
+        pCheck->setChecked(nCheck == BST_CHECKED);
 }
 
 // CStatic.
@@ -247,6 +265,8 @@ UINT CButton::OnGetDlgCode()
     const UINT nType = GetButtonStyle();
     if (nType == BS_GROUPBOX)
         return DLGC_STATIC;
+    if (nType == BS_AUTOCHECKBOX)
+        return DLGC_BUTTON;
     return DLGC_BUTTON | (nType == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
 }
 

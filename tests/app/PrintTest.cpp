@@ -88,6 +88,27 @@ TEST(PrintGeometryTest, PlacesThePageByWhatThePrinterReports)
     // A large paper at a fine resolution does not overflow.
     g = CPrintJob::PrintGeometry::Compute(2000, 2000, 94488, 94488, 1000, 1000);
     EXPECT_EQ(g.nDx, 89763);   // 19000 x 94488 / 20000 = 89763.6
+
+    // The calibration stretches the page about its top-left corner, then moves it.
+    struct Case {
+        CSize sizeOffset, sizeScale;
+        CRect rectTarget;   // left, top, right, bottom
+    } cases[] = {
+        {{0, 0}, {0, 0}, {1026, 297, 7016, 4663}},
+        {{0, 0}, {100, -50}, {1026, 297, 1026 + 5990 + 60, 297 + 4366 - 22}},   // 59.9 and 21.83
+        {{-30, 20}, {-75, 200}, {1026 - 71, 297 + 47, 1026 - 71 + 5990 - 45, 297 + 47 + 4366 + 87}},
+    };
+    for (const Case& c : cases) {
+        g = CPrintJob::PrintGeometry::Compute(287, 200, 7016, 4960, 2450, 1760);
+        CPrinterCalibration calibration;
+        calibration.m_sizeOffset = c.sizeOffset;
+        calibration.m_sizeScale = c.sizeScale;
+        g.Calibrate(calibration, 600, 600);
+        EXPECT_EQ(g.GetTarget(), c.rectTarget) << c.sizeScale.cx << " " << c.sizeScale.cy;
+    }
+    EXPECT_EQ(CPrinterCalibration::ScaleFromMeasure(2000, 2015), -75);   // 200 mm landed at 201.5 mm
+    EXPECT_EQ(CPrinterCalibration::ScaleFromMeasure(1700, 1713), -76);   // -7.65 per mille
+    EXPECT_EQ(CPrinterCalibration::ScaleFromMeasure(2000, 1990), 50);
 }
 
 TEST_F(PrintTest, PrintCurrentSendsThePageWithoutBackgroundAndRestoresTheScreen)
@@ -415,17 +436,17 @@ TEST(CalibrateDlgTest, OffsetsAreMillimetresInTenthsWithinFifty)
                                                 {"-50.0", -500}, {"0", 0}, {"12.", 120}};
     for (auto [psz, nExpected] : good) {
         int nTenths = 9999;
-        EXPECT_TRUE(CCalibrateDlg::ParseOffset(psz, nTenths)) << psz;
+        EXPECT_TRUE(CCalibrateDlg::ParseTenths(psz, 500, nTenths)) << psz;
         EXPECT_EQ(nTenths, nExpected) << psz;
     }
     for (const char* psz : {"50.1", "-60", "1.25", "abc", "", "-", ".5", "3,5", "1e1", "0050"}) {
         int nTenths = 7;
-        EXPECT_FALSE(CCalibrateDlg::ParseOffset(psz, nTenths)) << psz;
+        EXPECT_FALSE(CCalibrateDlg::ParseTenths(psz, 500, nTenths)) << psz;
         EXPECT_EQ(nTenths, 7) << psz;
     }
-    EXPECT_EQ(CCalibrateDlg::FormatOffset(-5), "-0.5");
-    EXPECT_EQ(CCalibrateDlg::FormatOffset(30), "3.0");
-    EXPECT_EQ(CCalibrateDlg::FormatOffset(-500), "-50.0");
+    EXPECT_EQ(CCalibrateDlg::FormatTenths(-5), "-0.5");
+    EXPECT_EQ(CCalibrateDlg::FormatTenths(30), "3.0");
+    EXPECT_EQ(CCalibrateDlg::FormatTenths(-500), "-50.0");
 }
 
 // The calibration opened from the preview: the offsets typed there are kept for the printer,
@@ -451,10 +472,14 @@ TEST_F(PrintTest, CalibrationIsKeptPerPrinterAndMovesEveryPage)
     EXPECT_EQ(strPrinterLabel, QString::fromUtf8("打印机：Recorder"));
     EXPECT_TRUE(m_boxes.Calls().empty());
 
-    // A restart reads the same file.
+    // A restart reads the same file, which holds the offsets and nothing else: the entries a
+    // calibration by offsets alone always had.
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Veltrane", "veltrane");
     EXPECT_EQ(settings.value("Calibration Recorder/OffsetX").toInt(), 30);
     EXPECT_EQ(settings.value("Calibration Recorder/OffsetY").toInt(), -20);
+    settings.beginGroup("Calibration Recorder");
+    EXPECT_EQ(settings.childKeys(), QStringList({"OffsetX", "OffsetY"}));
+    settings.endGroup();
 
     // 600 dpi: 3.0 mm is 70.9 device units, -2.0 mm is -47.2.
     m_dlg.m_nCurRecord = 1;
@@ -475,7 +500,9 @@ TEST_F(PrintTest, CalibrationIsKeptPerPrinterAndMovesEveryPage)
 
 TEST_F(PrintTest, CalibrationRefusesBadOffsetsAndPrintsTheTestPageAsTyped)
 {
-    ASSERT_TRUE(CCertificateWnd::WritePrinterOffset("Recorder", CSize(5, -5)));
+    CPrinterCalibration calibration;
+    calibration.m_sizeOffset = CSize(5, -5);
+    ASSERT_TRUE(calibration.Write("Recorder"));
     Testing::CModalDialogAnswerer dialogs;
     CString strShownX;
     dialogs.QueueAnswer(IDD_CALIBRATE_DIALOG, IDOK, [&](CDialog& dlg) {
@@ -496,7 +523,7 @@ TEST_F(PrintTest, CalibrationRefusesBadOffsetsAndPrintsTheTestPageAsTyped)
     EXPECT_EQ(strShownX, "0.5");
     ASSERT_EQ(m_boxes.Calls().size(), 4u);   // three refusals, and the last bad entry on OK
     EXPECT_EQ(m_boxes.Calls()[0].strText.Find(Gbk("偏移请填写 -50 到 50")), 0);
-    EXPECT_EQ(CCertificateWnd::GetPrinterOffset("Recorder"), CSize(5, -5));
+    EXPECT_EQ(CPrinterCalibration::Read("Recorder").m_sizeOffset, CSize(5, -5));
 
     // The test page: 1.0 mm is 23.6 device units at 600 dpi, the vertical offset zero.
     const auto pages = m_printer.Pages();
@@ -508,6 +535,14 @@ TEST_F(PrintTest, CalibrationRefusesBadOffsetsAndPrintsTheTestPageAsTyped)
     EXPECT_GT(CountDark(page, CRect(109, 0, 112, 18)), 10);
     EXPECT_EQ(CountDark(page, CRect(109, 25, 112, 55)), 0);
     EXPECT_GT(CountDark(page, CRect(0, 99, 55, 102)), 50);
+    // The marks a scale is measured by: at 200 mm across and, the paper being 176 mm tall, at
+    // 170 mm down, twice as long as a centimetre tick and labelled.
+    EXPECT_GT(CountDark(page, CRect(1997, 65, 2004, 118)), 150);
+    EXPECT_EQ(CountDark(page, CRect(1897, 65, 1904, 118)), 0);
+    EXPECT_GT(CountDark(page, CRect(2008, 98, 2100, 130)), 100);
+    EXPECT_GT(CountDark(page, CRect(65, 1697, 118, 1704)), 150);
+    EXPECT_EQ(CountDark(page, CRect(65, 1597, 118, 1604)), 0);
+    EXPECT_GT(CountDark(page, CRect(128, 1666, 230, 1698)), 100);
     // The item's frame, a cross at its top-left, and none of the record's text inside.
     EXPECT_GT(CountDark(page, CRect(m_rectItem.left, m_rectItem.top - 1, m_rectItem.right, m_rectItem.top + 2)), 800);
     EXPECT_GT(CountDark(page, CRect(m_rectItem.left - 45, m_rectItem.top - 1, m_rectItem.left - 5, m_rectItem.top + 2)), 40);
