@@ -18,7 +18,7 @@ AFX_RESOURCES(Preview)
 
     const DWORD dwEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
     AfxRegisterDialogTemplate(IDD_CALIBRATE_DIALOG,
-        DialogTemplate(330, 246, "打印校准", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+        DialogTemplate(330, 218, "打印校准", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
                        "System", 10)
             .LText("", IDC_CALIBRATE_PRINTER, 10, 8, 310, 10)
             .LText("水平偏移（毫米，向右为正）：", IDC_STATIC, 10, 27, 130, 10)
@@ -44,10 +44,10 @@ AFX_RESOURCES(Preview)
                    "清晰打印：文字按打印机的分辨率直接输出，小字更清楚，打印作业也小得多。"
                    "以双核电脑和 PDF 打印机连续打印 300 条记录为例：复制页面约 14 秒交给打印队列，"
                    "队列约 62 秒打完（作业 17 MB）；清晰打印约 1.2 秒交给打印队列，队列约 7 秒打完（作业 0.4 MB）。",
-                   IDC_CALIBRATE_HINT, 10, 118, 310, 100)
-            .PushButton("打印测试页", IDC_CALIBRATE_TEST_PAGE, 10, 224, 60, 14)
-            .DefPushButton("确定", IDOK, 210, 224, 50, 14)
-            .PushButton("取消", IDCANCEL, 270, 224, 50, 14));
+                   IDC_CALIBRATE_HINT, 10, 118, 310, 72)
+            .PushButton("打印测试页", IDC_CALIBRATE_TEST_PAGE, 10, 196, 60, 14)
+            .DefPushButton("确定", IDOK, 210, 196, 50, 14)
+            .PushButton("取消", IDCANCEL, 270, 196, 50, 14));
 
     AfxRegisterString(IDS_PREVIEW_CAPTION, "\t打印预览 --- Dunmere");
     AfxRegisterString(IDP_PAGE_REDUCED,
