@@ -23,18 +23,6 @@ COLORREF ToColorRef(const QColor& color)
     return RGB(color.red(), color.green(), color.blue());
 }
 
-// A click tells the parent window, as a button notifies its dialog.
-void NotifyParent(QAbstractButton* pButton)
-{
-    QWidget* pParent = pButton->parentWidget();
-    CWnd* pParentWnd = pParent ? CWnd::FromHandle(pParent) : nullptr;
-    if (!pParentWnd)
-        return;
-    const UINT nID = pButton->property("afxId").toUInt();
-    pParentWnd->SendMessage(WM_COMMAND, (WPARAM)(DWORD)MAKELONG(nID, BN_CLICKED),
-                            reinterpret_cast<LPARAM>(pButton));
-}
-
 bool IsFrameStyle(DWORD dwType)
 {
     return (dwType >= SS_BLACKRECT && dwType <= SS_WHITEFRAME)
@@ -73,19 +61,29 @@ int IconSize()
     return 32;
 }
 
+void NotifyParent(QWidget* pControl, UINT nCode)
+{
+    QWidget* pParent = pControl->parentWidget();
+    CWnd* pParentWnd = pParent ? CWnd::FromHandle(pParent) : nullptr;
+    if (!pParentWnd)
+        return;
+    const UINT nID = pControl->property("afxId").toUInt();
+    pParentWnd->SendMessage(WM_COMMAND, (WPARAM)(DWORD)MAKELONG(nID, nCode), reinterpret_cast<LPARAM>(pControl));
+}
+
 QWidget* MakeButton(const QString& strText, DWORD dwStyle)
 {
     if ((dwStyle & BS_TYPEMASK) == BS_GROUPBOX)
         return new QGroupBox(StripPrefix(strText));
     if ((dwStyle & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
         auto* pCheck = new QCheckBox(StripPrefix(strText));
-        QObject::connect(pCheck, &QCheckBox::clicked, pCheck, [pCheck] { NotifyParent(pCheck); });
+        QObject::connect(pCheck, &QCheckBox::clicked, pCheck, [pCheck] { NotifyParent(pCheck, BN_CLICKED); });
         return pCheck;
     }
     auto* pButton = new QPushButton(strText);
     pButton->setAutoDefault(false);   // the dialog manager decides what Enter presses
     pButton->setDefault((dwStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
-    QObject::connect(pButton, &QPushButton::clicked, pButton, [pButton] { NotifyParent(pButton); });
+    QObject::connect(pButton, &QPushButton::clicked, pButton, [pButton] { NotifyParent(pButton, BN_CLICKED); });
     return pButton;
 }
 

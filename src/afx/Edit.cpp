@@ -1,6 +1,7 @@
 #include "Edit.h"
 
 #include "Codec.h"
+#include "ControlWidgets.h"
 #include "WndState.h"
 
 #include <QApplication>
@@ -91,17 +92,6 @@ QString BorderSheet(const char* pszClass)
         .arg(GetBValue(cr));
 }
 
-// A change tells the parent window, as an edit notifies its dialog.
-void NotifyChange(QWidget* pWidget)
-{
-    QWidget* pParent = pWidget->parentWidget();
-    CWnd* pParentWnd = pParent ? CWnd::FromHandle(pParent) : nullptr;
-    if (!pParentWnd)
-        return;
-    const UINT nID = pWidget->property("afxId").toUInt();
-    pParentWnd->SendMessage(WM_COMMAND, (WPARAM)(DWORD)MAKELONG(nID, EN_CHANGE), reinterpret_cast<LPARAM>(pWidget));
-}
-
 QWidget* MakeSingleLine(DWORD dwStyle, DWORD dwExStyle)
 {
     auto* pEdit = new QLineEdit;
@@ -149,9 +139,9 @@ QWidget* CEdit::CreateEditWidget(DWORD dwStyle, DWORD dwExStyle)
     QWidget* pWidget = (dwStyle & ES_MULTILINE) ? MakeMultiLine(dwStyle, dwExStyle)
                                                 : MakeSingleLine(dwStyle, dwExStyle);
     if (QLineEdit* pLine = LineEditOf(pWidget))
-        QObject::connect(pLine, &QLineEdit::textChanged, pLine, [pLine] { NotifyChange(pLine); });
+        QObject::connect(pLine, &QLineEdit::textChanged, pLine, [pLine] { ControlWidgets::NotifyParent(pLine, EN_CHANGE); });
     else if (QPlainTextEdit* pText = TextEditOf(pWidget))
-        QObject::connect(pText, &QPlainTextEdit::textChanged, pText, [pText] { NotifyChange(pText); });
+        QObject::connect(pText, &QPlainTextEdit::textChanged, pText, [pText] { ControlWidgets::NotifyParent(pText, EN_CHANGE); });
     // A click gives an edit the focus; Tab reaches it only as a tab stop.
     pWidget->setFocusPolicy(dwStyle & WS_TABSTOP ? Qt::StrongFocus : Qt::ClickFocus);
     return pWidget;

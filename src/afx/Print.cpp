@@ -284,12 +284,7 @@ int CPrinterDC::SetMapMode(int nMapMode)
 
 CSize CPrinterDC::SetWindowExt(int cx, int cy)
 {
-    const CSize sizeOld = m_sizeWindowExt;
-    // An extent of zero would map everything onto one point; GDI refuses it too.
-    if (cx != 0 && cy != 0)
-        m_sizeWindowExt = CSize(cx, cy);
-    ApplyMapping();
-    return sizeOld;
+    return SetExtent(m_sizeWindowExt, cx, cy);
 }
 
 CPoint CPrinterDC::SetViewportOrg(int x, int y)
@@ -302,9 +297,15 @@ CPoint CPrinterDC::SetViewportOrg(int x, int y)
 
 CSize CPrinterDC::SetViewportExt(int cx, int cy)
 {
-    const CSize sizeOld = m_sizeViewportExt;
+    return SetExtent(m_sizeViewportExt, cx, cy);
+}
+
+CSize CPrinterDC::SetExtent(CSize& sizeExtent, int cx, int cy)
+{
+    const CSize sizeOld = sizeExtent;
+    // An extent of zero would map everything onto one point; GDI refuses it too.
     if (cx != 0 && cy != 0)
-        m_sizeViewportExt = CSize(cx, cy);
+        sizeExtent = CSize(cx, cy);
     ApplyMapping();
     return sizeOld;
 }

@@ -96,6 +96,7 @@ protected:
     void ApplyMapping();
 
 private:
+    CSize SetExtent(CSize& sizeExtent, int cx, int cy);
 
     int m_nMapMode = MM_TEXT;
     CSize m_sizeWindowExt {1, 1};
