@@ -26,7 +26,7 @@ const char s_szClassName[] = "CertificateWndClass";
 // largest common certificate, A2, still fits at full scale.
 constexpr double s_dMaxPagePixels = 25.0e6;
 
-// The face of the test page's Chinese labels: "宋体", CP936.
+// The face of the test page's Chinese labels: "宋体", GB18030.
 const char s_szMarkFace[] = "\xCB\xCE\xCC\xE5";
 
 // Posted to the control itself, so that the page's message box opens outside the paint.
