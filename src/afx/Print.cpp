@@ -43,9 +43,10 @@ public:
     int GetDeviceCaps(int nIndex) const override;
 
 protected:
+    // A painter never given a transform writes none: a job in MM_TEXT is the job it always was.
     void OnMappingChanged(const QTransform& transform) override
     {
-        if (m_painter.isActive())
+        if (m_painter.isActive() && m_painter.worldTransform() != transform)
             m_painter.setWorldTransform(transform);
     }
 
