@@ -142,3 +142,18 @@
 #define IDS_PRINT_NO_REASON 321
 // The printer, the certificates in the job, the queue's job id.
 #define IDP_PRINT_QUEUED 322
+
+
+// ---- Print calibration: scale per direction and vector text. ----
+// Controls and strings 480 to 519.
+#define IDC_CALIBRATE_SCALE_X 480
+#define IDC_CALIBRATE_SCALE_Y 481
+#define IDC_CALIBRATE_MARK_X 482
+#define IDC_CALIBRATE_MARK_Y 483
+#define IDC_CALIBRATE_LANDED_X 484
+#define IDC_CALIBRATE_LANDED_Y 485
+#define IDC_CALIBRATE_VECTOR_TEXT 486
+// The ruler mark's length in millimetres, in the dialog and on the test page.
+#define IDS_CALIBRATE_MARK 490
+#define IDS_TEST_PAGE_MARK 491
+#define IDP_CALIBRATE_BAD_SCALE 492
