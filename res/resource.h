@@ -134,3 +134,8 @@
 // The question before a modified document is thrown away.
 #define IDP_SAVE_MODIFIED 280
 
+
+// ---- Documents that open again; the table grows on paste. ----
+// Strings 400 to 439.
+// A paste that ran past the most records a document holds.
+#define IDP_PASTE_CUT 400

@@ -379,15 +379,22 @@ TEST_F(DocumentTest, FailedSavesKeepThePreviousFile)
         EXPECT_EQ(recorder.Calls().size(), 1u);
         EXPECT_FALSE(fs::exists(m_dir / "no-such-folder"));
     }
-    // The file beside the document cannot be made.
-    fs::create_directory(m_dir / "keep.zs.tmp");
+    // The file beside the document cannot be made: the process may open no more files.
     {
         Testing::CMessageBoxRecorder recorder;
-        EXPECT_FALSE(Save("keep.zs"));
+        rlimit oldLimit;
+        getrlimit(RLIMIT_NOFILE, &oldLimit);
+        const int hLowestFree = dup(0);
+        close(hLowestFree);
+        rlimit noMore = oldLimit;
+        noMore.rlim_cur = (rlim_t)hLowestFree;
+        setrlimit(RLIMIT_NOFILE, &noMore);
+        const BOOL bSaved = Save("keep.zs");
+        setrlimit(RLIMIT_NOFILE, &oldLimit);
+        EXPECT_FALSE(bSaved);
         EXPECT_EQ(recorder.Calls().size(), 1u);
         EXPECT_EQ(ReadBytes(m_dir / "keep.zs"), strOld);
     }
-    fs::remove(m_dir / "keep.zs.tmp");
     // The disk fills up halfway through the document.
     {
         Testing::CMessageBoxRecorder recorder;
@@ -403,7 +410,8 @@ TEST_F(DocumentTest, FailedSavesKeepThePreviousFile)
         EXPECT_FALSE(bSaved);
         EXPECT_EQ(recorder.Calls().size(), 1u);
         EXPECT_EQ(ReadBytes(m_dir / "keep.zs"), strOld);
-        EXPECT_FALSE(fs::exists(m_dir / "keep.zs.tmp"));
+        // Only the document is left in its folder.
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
     }
     // The path names a folder.
     {

@@ -185,6 +185,30 @@ TEST_F(MainDlgTest, OnlyFieldsAToDOfTheFirstTwoRecordsMakeTheTableNonEmpty)
     EXPECT_EQ(Title(), Gbk(s_szNewTitle));
 }
 
+// Records that start below A1 to D2 are work to keep: "是" saves them, though the title still
+// calls the table empty. Only a table without any text is refused.
+TEST_F(MainDlgTest, RecordsOutsideTheFirstCellsAreSavedWhenTheUserSaysYes)
+{
+    m_app.m_pMainWnd = &m_dlg;
+    CGridCtrl& grid = m_dlg.m_wndGrid;
+    grid.SetItemText(7, 5, Gbk("王五"));
+    grid.SetItemText(300, 26, "z");
+    m_boxes.QueueAnswer(IDYES);
+    m_files.QueueAnswer(PathOf("lower.zs"));
+    Click(IDC_CLOSE_FILE);
+    ASSERT_EQ(MessageCount(), 1u);
+    EXPECT_EQ(LastMessage(), Gbk("文档已修改，是否保存？"));
+    EXPECT_EQ(m_files.Calls().size(), 1u);
+    EXPECT_EQ(ReadCell("lower.zs", 7, 5), Gbk("王五"));
+    EXPECT_EQ(ReadCell("lower.zs", 300, 26), CString("z"));
+    EXPECT_EQ(Title(), Gbk(s_szEmptyTitle));
+    EXPECT_TRUE(grid.GetItemText(7, 5).IsEmpty());   // then closed
+
+    Click(IDC_SAVE_FILE);
+    EXPECT_EQ(LastMessage(), Gbk("是空表，不能保存。"));
+    m_app.m_pMainWnd = nullptr;
+}
+
 TEST_F(MainDlgTest, PreviewTakesTheRecordOfTheFocusRow)
 {
     m_dlg.m_nCurRecord = 9;
