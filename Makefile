@@ -55,7 +55,7 @@ test-asan: configure-asan
 # Each fuzz target runs FUZZ_SECONDS (or FUZZ_RUNS inputs, when set) from its seeds and its
 # regression inputs; what it finds new goes to $(ASAN_DIR)/fuzz-corpus/<target>, a crashing
 # input to $(ASAN_DIR)/fuzz-<target>-crash-*. FUZZ_TARGETS picks some of them.
-FUZZ_TARGETS ?= document paste token picture commandline
+FUZZ_TARGETS ?= document paste token picture commandline session
 FUZZ_RUNS ?=
 FUZZ_LIMIT = $(if $(FUZZ_RUNS),-runs=$(FUZZ_RUNS),-max_total_time=$(FUZZ_SECONDS))
 FUZZ_SEEDS_document = tests/data/documents
@@ -63,6 +63,7 @@ FUZZ_SEEDS_paste = fuzz/corpus/paste
 FUZZ_SEEDS_token = fuzz/corpus/token
 FUZZ_SEEDS_commandline = fuzz/corpus/commandline
 FUZZ_SEEDS_picture = fuzz/corpus/picture
+FUZZ_SEEDS_session = fuzz/corpus/session
 # Leaks are not looked for (see ASAN_ENV). A small quarantine of freed memory keeps the
 # inputs' memory in use instead of new pages, twice as fast. A paste of more than a few KB
 # only repeats lines; token inputs stay short, since every fanning value of some length

@@ -608,6 +608,40 @@ TEST_F(MainDlgTest, ChangesToTheDocumentMarkItAndItsTitle)
     EXPECT_EQ(MessageCount(), 0u);
 }
 
+// A column fitted to a pasted text of 3000 characters is as wide as a column can be; saved,
+// the document opens again with that width and its text.
+TEST_F(MainDlgTest, AColumnFittedToALongTextSavesAndOpensAgain)
+{
+    QString strLong;
+    for (int i = 0; i < 3000; i++)
+        strLong += QString::fromUtf8("王");
+    QApplication::clipboard()->setText(QString::fromUtf8("张三\t") + strLong + "\n");
+    CGridCtrl& grid = m_dlg.m_wndGrid;
+    grid.SetFocus();
+    grid.SetFocusCell(1, 1);
+    PressKey(grid, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(grid.GetItemText(1, 2).GetLength(), 6000);
+
+    // A double click on the divider right of column B.
+    const int xDivider = grid.GetColumnWidth(0) + grid.GetColumnWidth(1) + grid.GetColumnWidth(2);
+    QWidget* pWidget = grid.GetSafeHwnd();
+    QTest::mouseMove(pWidget, QPoint(xDivider - 20, 6));
+    QTest::mouseMove(pWidget, QPoint(xDivider, 6));
+    QTest::mouseDClick(pWidget, Qt::LeftButton, {}, QPoint(xDivider, 6));
+    QApplication::processEvents();
+    EXPECT_EQ(grid.GetColumnWidth(2), CGridCtrl::MAX_CELL_EXTENT);
+
+    m_files.QueueAnswer(PathOf("wide.zs"));
+    Click(IDC_SAVE_FILE);
+    Click(IDC_CLOSE_FILE);
+    m_files.QueueAnswer(PathOf("wide.zs"));
+    Click(IDC_OPEN_FILE);
+    EXPECT_EQ(MessageCount(), 0u);
+    EXPECT_EQ(Title(), "Veltrane [ " + PathOf("wide.zs") + " ]");
+    EXPECT_EQ(grid.GetColumnWidth(2), CGridCtrl::MAX_CELL_EXTENT);
+    EXPECT_EQ(grid.GetItemText(1, 2), Codec::FromUnicode(strLong));
+}
+
 TEST_F(MainDlgTest, TheDesignWindowMarksTheDocumentOnlyWhenTheLayoutChanged)
 {
     FillTwoRecords();
