@@ -72,6 +72,8 @@ FUZZ_ENV = ASAN_OPTIONS=$(ASAN_OPTIONS_TEST):quarantine_size_mb=16 UBSAN_OPTIONS
 FUZZ_FLAGS = -detect_leaks=0
 FUZZ_FLAGS_paste = -max_len=4096
 FUZZ_FLAGS_token = -max_len=256
+# A session input of 48 bytes is a few steps and a round trip; every input opens real windows.
+FUZZ_FLAGS_session = -max_len=48
 
 fuzz-run = echo "== fuzz_$(1): $(FUZZ_LIMIT)" && \
     mkdir -p $(ASAN_DIR)/fuzz-corpus/$(1) fuzz/regressions/$(1) && \

@@ -23,7 +23,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             ~CFolder() { std::filesystem::remove_all(strPath); }
         } folder{strFolder};
         static CMainApp app;
-        return new CUserSession(app, strFolder);
+        // A table of 30 records, in windows made once: every input saves and reads the whole
+        // table.
+        return new CUserSession(app, strFolder, 30, true);
     }();
     const std::string strFailure = pSession->Run(pData, nSize);
     if (!strFailure.empty())

@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -124,8 +125,10 @@ const char* const s_pszWords[] = {"王五", "张三", "一等奖", "数学竞赛
 
 class CSessionRun {
 public:
-    CSessionRun(CByteSource& source, CMainDlg& dlg, const std::string& strFolder, std::map<std::string, int>& tally)
-        : m_source(source), m_dlg(dlg), m_grid(dlg.m_wndGrid), m_strFolder(strFolder), m_tally(tally)
+    CSessionRun(CByteSource& source, CMainDlg& dlg, CMainDlg& reader, const std::string& strFolder,
+                std::map<std::string, int>& tally)
+        : m_source(source), m_dlg(dlg), m_grid(dlg.m_wndGrid), m_reader(reader), m_strFolder(strFolder),
+          m_tally(tally), m_nRecords(dlg.m_wndGrid.GetRowCount() - 1)
     {
     }
 
@@ -171,8 +174,10 @@ private:
     CByteSource& m_source;
     CMainDlg& m_dlg;
     CGridCtrl& m_grid;
+    CMainDlg& m_reader;
     std::string m_strFolder;
     std::map<std::string, int>& m_tally;
+    const int m_nRecords;   // of the table as the session began
     std::string m_strFailure;
     Testing::CMessageBoxRecorder m_boxes;
     Testing::CModalDialogAnswerer m_dialogs;
@@ -251,8 +256,10 @@ QWidget* CSessionRun::KeyTarget() const
 // An edit left open by the last step ends as Enter ends it.
 void CSessionRun::EndOpenEdit()
 {
-    if (qobject_cast<QLineEdit*>(KeyTarget()))
-        Key(Qt::Key_Return);
+    if (!qobject_cast<QLineEdit*>(KeyTarget()))
+        return;
+    Key(Qt::Key_Return);
+    // Its window closes at its posted WM_CLOSE.
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
@@ -283,10 +290,12 @@ std::string CSessionRun::LayoutState(const CPrintSet& printSet)
     return strState;
 }
 
+// The rows the steps mostly touch, the row count and the widths: enough to tell whether a step
+// changed the table, and quick.
 std::string CSessionRun::TableState() const
 {
-    std::string strState;
-    for (int nRow = 0; nRow < m_grid.GetRowCount(); nRow++) {
+    std::string strState = std::to_string(m_grid.GetRowCount()) + "|";
+    for (int nRow = 0; nRow < std::min(m_grid.GetRowCount(), 41); nRow++) {
         strState += std::to_string(m_grid.GetRowHeight(nRow)) + "|";
         for (int nCol = 0; nCol < m_grid.GetColumnCount(); nCol++)
             strState += m_grid.GetItemText(nRow, nCol).str() + "|";
@@ -412,7 +421,7 @@ void CSessionRun::OpenGrownDocument()
 {
     EndOpenEdit();
     CGridCtrl grid;
-    grid.SetRowCount(m_source.Between(302, 700));
+    grid.SetRowCount(m_source.Between(m_nRecords + 2, m_nRecords + 2 + m_nRecords * 4 / 3));
     grid.SetColumnCount(27);
     for (int i = m_source.Below(12); i > 0; i--)
         grid.SetItemText(m_source.Between(1, grid.GetRowCount() - 1), m_source.Between(1, 26), Word());
@@ -440,7 +449,7 @@ void CSessionRun::OpenGrownDocument()
         m_boxes.QueueAnswer(IDNO);
     if (!m_dlg.OpenDocument(strPath))
         Fail("a document with more rows did not open");
-    Count("opened", m_grid.GetRowCount() > 301);
+    Count("opened", m_grid.GetRowCount() > m_nRecords + 1);
 }
 
 // The design window, opened with "界面排版", for a few steps, then its close box.
@@ -597,8 +606,7 @@ void CSessionRun::SaveAndReopen()
         Fail("the saved document is still marked modified");
 
     const CDocumentImage saved(m_dlg);
-    CMainDlg reader;
-    reader.Create(CMainDlg::IDD);
+    CMainDlg& reader = m_reader;
     if (!reader.LoadDocument(m_dlg.m_strPathName))
         Fail("the saved document did not open again");
     else if (m_boxes.Calls().size() != nMessages)
@@ -606,9 +614,8 @@ void CSessionRun::SaveAndReopen()
     else
         Fail(saved.DifferenceFrom(CDocumentImage(reader)));
     Count("saved and read", m_strFailure.empty());
-    Count("saved and read with more rows", m_strFailure.empty() && saved.nRows > 301);
+    Count("saved and read with more rows", m_strFailure.empty() && saved.nRows > m_nRecords + 1);
     Count("saved and read with items", m_strFailure.empty() && !saved.arrItems.empty());
-    reader.DestroyWindow();
 }
 
 // Up to 24 steps while the bytes last, then the round trip.
@@ -635,23 +642,88 @@ std::string CSessionRun::Play()
 
 } // namespace
 
-CUserSession::CUserSession(CMainApp& app, const std::string& strFolder) : m_app(app), m_strFolder(strFolder)
-{
-}
-
-std::string CUserSession::Run(const uint8_t* pData, size_t nSize)
+// A small background picture in the program's folder keeps the design window quick.
+CUserSession::CUserSession(CMainApp& app, const std::string& strFolder, int nRecords, bool bReuseWindows)
+    : m_app(app), m_strFolder(strFolder), m_nRecords(nRecords), m_bReuseWindows(bReuseWindows)
 {
     std::strcpy(m_app.m_szAppDir, Codec::FromUnicode(QString::fromStdString(m_strFolder)));
-    CMainDlg dlg;
-    if (!dlg.Create(CMainDlg::IDD))
+    QImage picture(48, 34, QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    picture.save(QString::fromStdString(m_strFolder + "/back.jpg"), "JPG");
+}
+
+CUserSession::~CUserSession()
+{
+    CloseWindows();
+}
+
+void CUserSession::CloseWindows()
+{
+    for (std::unique_ptr<CMainDlg>* ppDlg : {&m_pDialog, &m_pReader}) {
+        if (*ppDlg)
+            (*ppDlg)->DestroyWindow();
+        ppDlg->reset();
+    }
+}
+
+// The two windows are made once when the session reuses them. The main window then goes back
+// to a new document of m_nRecords records before each run: no text, the new table's sizes,
+// no items, the default paper, no path, nothing modified. The reader starts from the new
+// table's rows; opening a document replaces everything else it keeps.
+std::string CUserSession::Run(const uint8_t* pData, size_t nSize)
+{
+    if (!m_pDialog)
+        m_pDialog = MakeWindow();
+    if (!m_pReader)
+        m_pReader = MakeWindow();
+    if (!m_pDialog || !m_pReader)
         return "the main window could not be made";
+    CMainDlg& dlg = *m_pDialog;
+    NewDocument(dlg);
+    m_pReader->m_wndGrid.SetRowCount(m_nRecords + 1);
     dlg.ShowWindow(SW_SHOW);
     m_app.m_pMainWnd = &dlg;
     CByteSource source(pData, nSize);
-    std::string strFailure = CSessionRun(source, dlg, m_strFolder, m_tally).Play();
+    std::string strFailure = CSessionRun(source, dlg, *m_pReader, m_strFolder, m_tally).Play();
     m_app.m_pMainWnd = nullptr;
-    dlg.DestroyWindow();
+    if (!m_bReuseWindows)
+        CloseWindows();
     QApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return strFailure;
+}
+
+std::unique_ptr<CMainDlg> CUserSession::MakeWindow() const
+{
+    auto pDlg = std::make_unique<CMainDlg>();
+    if (!pDlg->Create(CMainDlg::IDD))
+        return nullptr;
+    pDlg->m_wndGrid.SetRowCount(m_nRecords + 1);
+    return pDlg;
+}
+
+void CUserSession::NewDocument(CMainDlg& dlg) const
+{
+    CGridCtrl& grid = dlg.m_wndGrid;
+    grid.SetFocusCell(-1, -1);
+    grid.ResetSelectedRange();
+    grid.SetRowCount(m_nRecords + 1);
+    for (int nRow = 1; nRow <= m_nRecords; nRow++) {
+        grid.SetRowHeight(nRow, grid.GetDefCellHeight());
+        for (int nCol = 1; nCol <= 26; nCol++)
+            grid.SetItemText(nRow, nCol, "");
+    }
+    grid.SetRowHeight(0, grid.GetDefCellHeight());
+    for (int nCol = 1; nCol <= 26; nCol++)
+        grid.SetColumnWidth(nCol, grid.GetDefCellWidth());
+    grid.SetColumnWidth(0, 40);
+    grid.SendMessage(WM_HSCROLL, SB_TOP, 0);
+    grid.SendMessage(WM_VSCROLL, SB_TOP, 0);
+    dlg.m_printSet.RemoveAllItems();
+    dlg.m_printSet.m_nPaperWidth = 2450;
+    dlg.m_printSet.m_nPaperHeight = 1760;
+    dlg.m_strPathName = Gbk("新文件");
+    dlg.m_nCurRecord = 2;
+    dlg.SetModified(FALSE);
+    dlg.UpdateTitle();
 }

@@ -10,14 +10,20 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 
 class CMainApp;
+class CMainDlg;
 
 class CUserSession {
 public:
-    // Documents go to strFolder (UTF-8); app becomes the main window's application.
-    CUserSession(CMainApp& app, const std::string& strFolder);
+    // Documents go to strFolder (UTF-8); app becomes the main window's application. The
+    // table starts with nRecords rows instead of its 300 when asked: a smaller one is quicker,
+    // and a paste grows it sooner. Each run makes its main window and the window that reads
+    // the saved document anew, or, quicker, reuses both, starting a new document in them.
+    CUserSession(CMainApp& app, const std::string& strFolder, int nRecords = 300, bool bReuseWindows = false);
+    ~CUserSession();
 
     // "" when every check held and the reopened document equals the saved one; otherwise
     // what broke first.
@@ -28,7 +34,15 @@ public:
     const std::map<std::string, int>& Tally() const { return m_tally; }
 
 private:
+    std::unique_ptr<CMainDlg> MakeWindow() const;
+    void NewDocument(CMainDlg& dlg) const;
+    void CloseWindows();
+
     CMainApp& m_app;
     std::string m_strFolder;
+    int m_nRecords;
+    bool m_bReuseWindows;
     std::map<std::string, int> m_tally;
+    std::unique_ptr<CMainDlg> m_pDialog;
+    std::unique_ptr<CMainDlg> m_pReader;
 };

@@ -1,6 +1,7 @@
 // Writing a user's file safely: the new file is made under a name of its own beside the target,
 // so no other file is touched and two programs saving one file at once both succeed; a save
 // whose file is in place is a save, whatever the folder's sync then says.
+#include "../FileBytes.h"
 #include "SafeFile.h"
 
 #include <gtest/gtest.h>
@@ -16,17 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& strData)
-{
-    std::ofstream(path, std::ios::binary).write(strData.data(), (std::streamsize)strData.size());
-}
 
 // Runs body in a child process; its exit status: 0 when body returned true, 1 when false or
 // when it threw.

@@ -1,5 +1,6 @@
 // The document file on its own: parsing bytes without a dialog, the bounds that keep a
 // damaged file from asking for memory, and writing that survives a crash.
+#include "../FileBytes.h"
 #include "DocumentFile.h"
 #include "SafeFile.h"
 #include "DocumentTestSupport.h"
@@ -23,17 +24,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& strData)
-{
-    std::ofstream(path, std::ios::binary).write(strData.data(), (std::streamsize)strData.size());
-}
 
 void PatchInt(std::string& strData, size_t nOffset, int32_t nValue)
 {

@@ -1,5 +1,6 @@
 // The document file: golden bytes for saving, hand-made files for loading, and every form of
 // damage refused without touching the open document.
+#include "../FileBytes.h"
 #include "DocumentTestSupport.h"
 
 #include "PrintItem.h"
@@ -19,17 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path s_dirDocuments = fs::path(VELTRANE_TEST_DATA) / "documents";
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& strData)
-{
-    std::ofstream(path, std::ios::binary).write(strData.data(), (std::streamsize)strData.size());
-}
 
 // Everything of the open document that a refused load must leave alone.
 struct DocumentState {
