@@ -180,7 +180,6 @@ private:
     const int m_nRecords;   // of the table as the session began
     std::string m_strFailure;
     Testing::CMessageBoxRecorder m_boxes;
-    Testing::CModalDialogAnswerer m_dialogs;
     Testing::CFileDialogAnswerer m_files;
 };
 
@@ -463,7 +462,10 @@ void CSessionRun::Design()
     }
     EndOpenEdit();
     const int nSteps = m_source.Between(1, 6);
-    m_dialogs.QueueAnswer(IDD_SETUP_DIALOG, 0, [this, nSteps](CDialog& d) {
+    // Each dialog gets its answer from an answerer of its own, so that an answer the dialog
+    // did not take (the window refused an empty table) is not taken by a later one.
+    Testing::CModalDialogAnswerer dialogs;
+    dialogs.QueueAnswer(IDD_SETUP_DIALOG, 0, [this, nSteps](CDialog& d) {
         auto& dlg = static_cast<CSetupDlg&>(d);
         QWidget* pWidget = dlg.GetSafeHwnd();
         dlg.Invalidate(FALSE);
@@ -507,7 +509,8 @@ void CSessionRun::DesignStep(CSetupDlg& dlg, QWidget* pWidget)
         break;
     case 1: {   // the paper size, within the editor's limits
         const int nWidth = m_source.Between(100, 20000), nHeight = m_source.Between(100, 20000);
-        m_dialogs.QueueAnswer(IDD_PAGESIZE_DIALOG, IDOK, [nWidth, nHeight](CDialog& size) {
+        Testing::CModalDialogAnswerer dialogs;
+        dialogs.QueueAnswer(IDD_PAGESIZE_DIALOG, IDOK, [nWidth, nHeight](CDialog& size) {
             static_cast<QLineEdit*>(size.GetDlgItem(IDC_PAPER_WIDTH)->GetSafeHwnd())->setText(QString::number(nWidth));
             static_cast<QLineEdit*>(size.GetDlgItem(IDC_PAPER_HEIGHT)->GetSafeHwnd())->setText(QString::number(nHeight));
         });
@@ -557,7 +560,8 @@ void CSessionRun::EditItem(CSetupDlg&, QWidget* pWidget, CPrintItem* pItem, CPoi
     const int nWidth = m_source.Between(10, 1900), nHeight = m_source.Between(5, 100);
     const CString strTyped = ShortWord();
     static const int s_nButtons[] = {IDOK, IDOK, IDOK, IDCANCEL, IDC_DELETE_ITEM};
-    m_dialogs.QueueAnswer(IDD_EDIT_DIALOG, s_nButtons[nKind], [=](CDialog& edit) {
+    Testing::CModalDialogAnswerer dialogs;
+    dialogs.QueueAnswer(IDD_EDIT_DIALOG, s_nButtons[nKind], [=](CDialog& edit) {
         if (nKind == 1) {
             // The editor is the active window, as a dialog the user has just opened is.
             auto* pText = qobject_cast<QPlainTextEdit*>(edit.GetDlgItem(IDC_ITEM_TEXT)->GetSafeHwnd());
