@@ -157,3 +157,9 @@
 #define IDS_CALIBRATE_MARK 490
 #define IDS_TEST_PAGE_MARK 491
 #define IDP_CALIBRATE_BAD_SCALE 492
+
+
+// ---- Documents that open again; the table grows on paste. ----
+// Strings 400 to 439.
+// A paste that ran past the most records a document holds.
+#define IDP_PASTE_CUT 400

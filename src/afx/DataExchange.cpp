@@ -51,11 +51,26 @@ bool IsMultiLine(HWND hWnd)
     return qobject_cast<QPlainTextEdit*>(hWnd) != nullptr;
 }
 
+// The widget shows CR LF, a lone LF and a lone CR alike as a line break and gives each back
+// as LF. It keeps the text it was given and the text it then showed, so that a text the user
+// left alone comes back byte for byte, whatever its line breaks.
+const char s_szGivenText[] = "afxGivenText";
+const char s_szShownText[] = "afxShownText";
+
+QByteArray Bytes(const CString& str)
+{
+    return QByteArray(str.str().data(), (qsizetype)str.str().size());
+}
+
 CString ControlText(HWND hWnd)
 {
     CString str;
     CWnd::FromHandle(hWnd)->GetWindowText(str);
     if (IsMultiLine(hWnd)) {
+        if (hWnd->property(s_szShownText).toByteArray() == Bytes(str)) {
+            const QByteArray given = hWnd->property(s_szGivenText).toByteArray();
+            return CString(given.constData(), (int)given.size());
+        }
         str.Replace("\r\n", "\n");
         str.Replace("\n", "\r\n");
     }
@@ -69,6 +84,12 @@ void SetControlText(HWND hWnd, const CString& strText)
         str.Replace("\r\n", "\n");
     if (ControlText(hWnd) != strText)   // unchanged text keeps its caret and selection
         CWnd::FromHandle(hWnd)->SetWindowText(str);
+    if (IsMultiLine(hWnd)) {
+        CString strShown;
+        CWnd::FromHandle(hWnd)->GetWindowText(strShown);
+        hWnd->setProperty(s_szGivenText, Bytes(strText));
+        hWnd->setProperty(s_szShownText, Bytes(strShown));
+    }
 }
 
 void FailNumber(CDataExchange* pDX, UINT nIDPrompt)

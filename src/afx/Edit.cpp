@@ -11,6 +11,7 @@
 #include <QTextDocument>
 #include <QValidator>
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -95,6 +96,11 @@ QString BorderSheet(const char* pszClass)
 QWidget* MakeSingleLine(DWORD dwStyle, DWORD dwExStyle)
 {
     auto* pEdit = new QLineEdit;
+    // The text given holds whole (the widget's own default keeps 32767 characters; LimitText
+    // bounds typing). A drop from another program is the window's under the edit to take or
+    // refuse, as an edit control is no drop target of its own.
+    pEdit->setMaxLength(std::numeric_limits<int>::max());
+    pEdit->setAcceptDrops(false);
     if (dwStyle & ES_RIGHT)
         pEdit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     else if (dwStyle & ES_CENTER)

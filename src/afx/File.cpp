@@ -269,27 +269,6 @@ void CFile::Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName)
         CFileException::ThrowOsError(errno, lpszOldName);
 }
 
-void CFile::Replace(LPCTSTR lpszReplacement, LPCTSTR lpszTarget)
-{
-    struct stat st;
-    if (::stat(NativePath(lpszTarget).c_str(), &st) == 0)
-        ::chmod(NativePath(lpszReplacement).c_str(), st.st_mode & 07777);
-    const std::string strTarget = NativePath(lpszTarget);
-    if (::rename(NativePath(lpszReplacement).c_str(), strTarget.c_str()) != 0)
-        CFileException::ThrowOsError(errno, lpszTarget);
-
-    const std::filesystem::path folder = std::filesystem::path(strTarget).parent_path();
-    const int hFolder = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (hFolder < 0)
-        CFileException::ThrowOsError(errno, lpszTarget);
-    const int nResult = ::fsync(hFolder);
-    const int nError = errno;
-    ::close(hFolder);
-    // Some file systems cannot force a folder; that is no failure of the save.
-    if (nResult != 0 && nError != EINVAL && nError != EROFS)
-        CFileException::ThrowOsError(nError, lpszTarget);
-}
-
 CString CFile::ResolveLinks(LPCTSTR lpszFileName)
 {
     namespace fs = std::filesystem;
@@ -309,6 +288,11 @@ void CFile::Remove(LPCTSTR lpszFileName)
 {
     if (::unlink(NativePath(lpszFileName).c_str()) != 0)
         CFileException::ThrowOsError(errno, lpszFileName);
+}
+
+std::string CFile::GetNativePath(LPCTSTR lpszFileName)
+{
+    return NativePath(lpszFileName);
 }
 
 BOOL CFile::GetStatus(LPCTSTR lpszFileName, CFileStatus& rStatus)

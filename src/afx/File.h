@@ -8,6 +8,7 @@
 #include "String.h"
 
 #include <cstdint>
+#include <string>
 
 typedef uint64_t ULONGLONG;
 
@@ -66,6 +67,8 @@ public:
 
     CFile() = default;
     CFile(LPCTSTR lpszFileName, UINT nOpenFlags);   // throws
+    // Takes over a file opened elsewhere; errors name lpszFileName.
+    CFile(int hFile, LPCTSTR lpszFileName) : m_hFile(hFile), m_strFileName(lpszFileName) {}
     ~CFile() override;   // closes an open file without throwing
     CFile(const CFile&) = delete;
     CFile& operator=(const CFile&) = delete;
@@ -93,17 +96,14 @@ public:
     // Renaming replaces an existing file of the new name in one step (the file system's
     // rename).
     static void Rename(LPCTSTR lpszOldName, LPCTSTR lpszNewName);
-    // Puts a file written beside lpszTarget in its place in one step; the replacement takes
-    // over the permissions of the file it replaces, so the target is either the old file or
-    // the new one, never a half-written one. The folder is forced onto the disk afterwards,
-    // so that the new name survives a power cut; the caller flushes the replacement first.
-    static void Replace(LPCTSTR lpszReplacement, LPCTSTR lpszTarget);
     // The file that a chain of symbolic links ends in (which need not exist yet); a path that
     // is no link is returned as it is.
     static CString ResolveLinks(LPCTSTR lpszFileName);
     static void Remove(LPCTSTR lpszFileName);
     // FALSE when the file does not exist. readOnly: this process may not write the file.
     static BOOL GetStatus(LPCTSTR lpszFileName, CFileStatus& rStatus);
+    // The file system's name (UTF-8) of a path.
+    static std::string GetNativePath(LPCTSTR lpszFileName);
 
 private:
     void ThrowLastError() const;

@@ -3,9 +3,9 @@
 #include "File.h"
 #include "GridCtrl.h"
 #include "PrintSet.h"
+#include "RowNumbers.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -19,7 +19,6 @@ namespace {
 const char s_szMagic[] = "zs2020";
 const int s_nVersion = 2;
 const int s_nFields = CPrintItem::FIELD_COUNT;
-const UINT s_nHeadingFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 
 void PutInt(std::string& strData, int32_t nValue)
 {
@@ -185,6 +184,12 @@ private:
 
 // ---- Building ----
 
+// What is written is what is read back: a width the table can hold.
+int CDocumentFile::StoredColumnWidth(int nWidth)
+{
+    return std::clamp<int>(nWidth, 0, CGridCtrl::MAX_CELL_EXTENT);
+}
+
 std::string CDocumentFile::Build(const CGridCtrl& grid, const CPrintSet& printSet)
 {
     const int nRows = grid.GetRowCount();
@@ -201,7 +206,7 @@ std::string CDocumentFile::Build(const CGridCtrl& grid, const CPrintSet& printSe
     PutString(strData, s_szMagic, (int)std::strlen(s_szMagic));
     PutInt(strData, s_nVersion);
     for (int nCol = 1; nCol <= s_nFields; nCol++)
-        PutInt(strData, grid.GetColumnWidth(nCol));
+        PutInt(strData, StoredColumnWidth(grid.GetColumnWidth(nCol)));
     PutInt(strData, nRows);
     for (int nRow = 1; nRow < nRows; nRow++) {
         for (int nCol = 1; nCol <= s_nFields; nCol++) {
@@ -274,11 +279,11 @@ bool CDocumentFile::ParseBody(CDocumentCursor& cursor)
     int32_t nValue;
     if (!cursor.GetInt(nValue))   // the version: any value is read alike
         return false;
-    // The table has no use for a negative width, nor for one wider than any screen.
+    // The table has no use for a negative width.
     for (int& nWidth : m_arrColumnWidths) {
-        if (!cursor.GetInt(nValue) || nValue < 0 || nValue > MAX_COLUMN_WIDTH)
+        if (!cursor.GetInt(nValue) || nValue < 0)
             return false;
-        nWidth = nValue;
+        nWidth = StoredColumnWidth(nValue);
     }
 
     // Every cell takes at least 4 bytes (an empty string).
@@ -381,12 +386,8 @@ BOOL CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
     }
 
     // Rows that a document adds are numbered like the rows of a new table.
-    CString strNumber;
-    for (int nRow = std::max(nOldRows, 1); nRow < m_nRowCount; nRow++) {
-        strNumber.Format("%d", nRow);
-        grid.SetItemText(nRow, 0, strNumber);
-        grid.SetItemFormat(nRow, 0, s_nHeadingFormat);
-    }
+    if (m_nRowCount > nOldRows)
+        CRowNumbers::Number(grid, nOldRows);
     for (int nCol = 1; nCol <= s_nFields; nCol++)
         grid.SetColumnWidth(nCol, m_arrColumnWidths[nCol - 1]);
     const int nRows = grid.GetRowCount();
@@ -412,53 +413,4 @@ BOOL CDocumentFile::Apply(CGridCtrl& grid, CPrintSet& printSet) const
     for (auto& pItem : arrItems)
         printSet.m_arrItems.Add(pItem.release());
     return TRUE;
-}
-
-// ---- Writing ----
-
-void CDocumentFile::Write(const CString& strPath, const std::string& strData)
-{
-    Write(strPath, [&strData](CFile& file) { file.Write(strData.data(), (UINT)strData.size()); });
-}
-
-void CDocumentFile::Write(const CString& strPath, const std::function<void(CFile&)>& writeContents)
-{
-    CFileStatus status;
-    if (CFile::GetStatus(strPath, status) &&
-        (status.m_attribute & (CFile::readOnly | CFile::directory)))
-        AfxThrowFileException(CFileException::accessDenied, EACCES, strPath);
-
-    // The new file is made in the folder of the file it replaces, so that renaming it there
-    // is one step of one file system.
-    const CString strTarget = CFile::ResolveLinks(strPath);
-    const CString strTemp = strTarget + ".tmp";
-    CFile file;
-    CFileException error;
-    if (!file.Open(strTemp, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary, &error)) {
-        // A missing folder is a bad path, not a missing file.
-        const int cause = error.m_cause == CFileException::fileNotFound ? CFileException::badPath
-                                                                         : error.m_cause;
-        AfxThrowFileException(cause, error.m_lOsError, strPath);
-    }
-    const auto RemoveTemp = [&file, &strTemp] {
-        file.Abort();
-        try {
-            CFile::Remove(strTemp);
-        } catch (CFileException* eRemove) {
-            eRemove->Delete();
-        }
-    };
-    try {
-        writeContents(file);
-        file.Flush();
-        file.Close();
-        CFile::Replace(strTemp, strTarget);
-    } catch (CFileException* e) {
-        RemoveTemp();
-        e->m_strFileName = strPath;
-        throw;
-    } catch (...) {
-        RemoveTemp();
-        throw;
-    }
 }

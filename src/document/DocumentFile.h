@@ -1,13 +1,12 @@
 // CDocumentFile: a .zs document as bytes. Building turns the record table and the layout into
-// the file's bytes; reading parses and checks a whole file before anything is applied, so a
-// damaged or foreign file changes nothing; writing replaces the file on disk in one step.
+// the file's bytes (CSafeFile writes them); reading parses and checks a whole file before
+// anything is applied, so a damaged or foreign file changes nothing.
 #pragma once
 
 #include "Geometry.h"
 #include "PrintItem.h"
 #include "String.h"
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -20,9 +19,12 @@ class CPrintSet;
 class CDocumentFile {
 public:
     enum ReadResult { documentRead, documentDamaged, documentForeign };
-    // The table keys its rows in 16 bits. No screen is wider than 32767 pixels; a wider
-    // column only comes from a damaged file.
-    enum { MAX_ROWS = 0x10000, MAX_COLUMN_WIDTH = 0x7FFF };
+    // The table keys its rows in 16 bits: no document has more rows, and a paste grows the
+    // table no further. Column widths are those the table can hold (CGridCtrl::
+    // MAX_CELL_EXTENT): a wider one, which earlier versions wrote after fitting a column to a
+    // long text, reads as that bound, so such a document still opens.
+    enum { MAX_ROWS = 0x10000 };
+    static int StoredColumnWidth(int nWidth);
 
     struct CItem {
         CRect rectPaper;
@@ -45,14 +47,6 @@ public:
     // held: cells the file does not fill are emptied, the items are replaced. FALSE, with
     // both unchanged, when there is no memory for the rows or items the document adds.
     BOOL Apply(CGridCtrl& grid, CPrintSet& printSet) const;
-
-    // Writes strData in place of strPath so that a crash at any point leaves either the old
-    // file or the new one: a file beside it, forced to disk, renamed over it. A symbolic link
-    // stays a link: the file it leads to is replaced. Throws CFileException naming strPath.
-    static void Write(const CString& strPath, const std::string& strData);
-    // The same for a file that writeContents writes, a piece at a time, into the open file
-    // beside strPath; what it throws ends the writing and leaves no file behind.
-    static void Write(const CString& strPath, const std::function<void(CFile&)>& writeContents);
 
     int GetRowCount() const { return m_nRowCount; }
     int GetColumnWidth(int nField) const { return m_arrColumnWidths[nField]; }

@@ -48,6 +48,7 @@ CGridCtrl::CGridCtrl(int nRows, int nCols, int nFixedRows, int nFixedCols)
     m_nBarState = 0;
 
     m_nRows = m_nFixedRows = m_nCols = m_nFixedCols = 0;
+    m_nGrowRowLimit = 0;
     m_nMargin = 0;
     m_nDefCellWidth = 30;
     m_nDefCellHeight = 10;

@@ -29,6 +29,10 @@
 #define GVN_SELCHANGED (-101)
 #define GVN_BEGINLABELEDIT (-105)
 #define GVN_ENDLABELEDIT (-106)
+// A paste grew the table (iRow: the first new row), or ran past the most rows a growing table
+// may have (iRow: the row count), so that lines were left out.
+#define GVN_ROWSADDED (-120)
+#define GVN_PASTECUT (-121)
 
 #define BN_CLICKED 0
 
@@ -80,10 +84,16 @@ public:
     BOOL SetFixedRowCount(int nFixedRows = 1);
     BOOL SetFixedColumnCount(int nFixedCols = 1);
     BOOL DeleteAllItems();
+    // A paste that runs past the last row adds rows, up to nMaxRows rows in all, and tells the
+    // owner (GVN_ROWSADDED); 0, as at first, keeps the row count.
+    void SetGrowRowLimit(int nMaxRows) { m_nGrowRowLimit = nMaxRows; }
+    int GetGrowRowLimit() const { return m_nGrowRowLimit; }
     int GetCurrentRow() const { return m_idCurrentCell.row; }
     int GetCurrentColumn() const { return m_idCurrentCell.col; }
 
-    // Sizes.
+    // Sizes. No column is wider and no row taller than MAX_CELL_EXTENT pixels, the largest
+    // size a window can have: a larger size, asked for or fitted, is held at that bound.
+    enum { MAX_CELL_EXTENT = 0x7FFF };
     int GetRowHeight(int nRow) const;
     BOOL SetRowHeight(int nRow, int height);
     int GetColumnWidth(int nCol) const;
@@ -287,6 +297,8 @@ protected:
     void ClearFocusCell();
     void ScrollToKeyedCell(const CCellID& next, UINT nChar, BOOL bShift, BOOL bChangeLine);
     void PasteFields(int nRow, int nStartCol, const std::vector<std::string_view>& fields);
+    int PasteRowsNeeded(const std::string& text, int nStartRow) const;
+    void GrowForPaste(int nRows);
     std::string SelectedCellsText(const CCellRange& range) const;
 
     // Window handlers.
@@ -364,6 +376,7 @@ protected:
     int m_nBarState;   // GVL_HORZ and GVL_VERT bits: the bars the grid has shown
 
     int m_nRows, m_nFixedRows, m_nCols, m_nFixedCols;
+    int m_nGrowRowLimit;
     std::vector<UINT> m_arRowHeights, m_arColWidths;
     int m_nMargin;
     int m_nDefCellWidth, m_nDefCellHeight;

@@ -152,7 +152,9 @@ void CGridCtrl::CutSelectedCells()
 }
 
 // Writes the CF_TEXT of the data from the start cell on: line k to the k-th shown row, field j
-// to the j-th shown column. What falls outside the table is dropped; the table never grows.
+// to the j-th shown column. Lines past the last row first grow the table as far as its row
+// limit allows; what still falls outside it is dropped (the owner of a growing table hears of
+// that).
 BOOL CGridCtrl::PasteTextAt(CCellID cell, COleDataObject* pDataObject)
 {
     if (!IsValid(cell) || !IsCellEditable(cell) || !pDataObject || !pDataObject->IsDataAvailable(CF_TEXT))
@@ -168,6 +170,9 @@ BOOL CGridCtrl::PasteTextAt(CCellID cell, COleDataObject* pDataObject)
 
     // Fields are views into this local text, which notifications to the owner cannot touch.
     const std::string& text = strText.str();
+    const int nRowsNeeded = PasteRowsNeeded(text, cell.row);
+    if (nRowsNeeded > m_nRows)
+        GrowForPaste(std::min(nRowsNeeded, m_nGrowRowLimit));
     std::vector<std::string_view> fields;
     int nRowOffset = 0;
     size_t pos = 0;
@@ -191,8 +196,34 @@ BOOL CGridCtrl::PasteTextAt(CCellID cell, COleDataObject* pDataObject)
         nRowOffset++;
     }
 
+    if (nRowsNeeded > m_nRows && m_nGrowRowLimit > 0)
+        SendMessageToParent(m_nRows, -1, GVN_PASTECUT);
     Invalidate();
     return TRUE;
+}
+
+// The row count a paste from nStartRow on fills: a row for each line, hidden rows passed
+// over, rows past the table taken as shown ones.
+int CGridCtrl::PasteRowsNeeded(const std::string& text, int nStartRow) const
+{
+    int nRow = nStartRow;
+    for (size_t pos = 0; pos < text.size();) {
+        const size_t nLF = text.find('\n', pos);
+        pos = nLF == std::string::npos ? text.size() : nLF + 1;
+        while (nRow < m_nRows && GetRowHeight(nRow) <= 0)
+            nRow++;
+        nRow++;
+    }
+    return nRow;
+}
+
+// Adds rows up to nRows in all; without the memory for them the table keeps its rows.
+void CGridCtrl::GrowForPaste(int nRows)
+{
+    const int nOldRows = m_nRows;
+    if (nRows <= nOldRows || !SetRowCount(nRows))
+        return;
+    SendMessageToParent(nOldRows, -1, GVN_ROWSADDED);
 }
 
 // One line's fields into a row from the start column on, passing over hidden columns.

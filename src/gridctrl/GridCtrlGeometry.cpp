@@ -40,7 +40,7 @@ BOOL CGridCtrl::SetRowHeight(int nRow, int height)
 {
     if (nRow < 0 || nRow >= (int)m_arRowHeights.size() || height < 0)
         return FALSE;
-    m_arRowHeights[(size_t)nRow] = (UINT)height;
+    m_arRowHeights[(size_t)nRow] = (UINT)std::min<int>(height, MAX_CELL_EXTENT);
     ResetScrollBars();
     return TRUE;
 }
@@ -57,7 +57,7 @@ BOOL CGridCtrl::SetColumnWidth(int nCol, int width)
 {
     if (nCol < 0 || nCol >= (int)m_arColWidths.size() || width < 0)
         return FALSE;
-    m_arColWidths[(size_t)nCol] = (UINT)width;
+    m_arColWidths[(size_t)nCol] = (UINT)std::min<int>(width, MAX_CELL_EXTENT);
     ResetScrollBars();
     return TRUE;
 }
@@ -290,7 +290,7 @@ BOOL CGridCtrl::AutoSizeColumn(int nCol, BOOL bIgnoreFixedRows)
         if (CGridCellBase* pCell = GetCell(row, nCol))
             nWidth = std::max(nWidth, (int)pCell->GetCellExtent(pDC).cx);
 
-    m_arColWidths[(size_t)nCol] = (UINT)nWidth;
+    m_arColWidths[(size_t)nCol] = (UINT)std::min<int>(nWidth, MAX_CELL_EXTENT);
     ReleaseDC(pDC);
     ResetScrollBars();
     return TRUE;
@@ -310,7 +310,7 @@ BOOL CGridCtrl::AutoSizeRow(int nRow)
         if (CGridCellBase* pCell = GetCell(nRow, col))
             nHeight = std::max(nHeight, (int)pCell->GetCellExtent(pDC).cy);
 
-    m_arRowHeights[(size_t)nRow] = (UINT)nHeight;
+    m_arRowHeights[(size_t)nRow] = (UINT)std::min<int>(nHeight, MAX_CELL_EXTENT);
     ReleaseDC(pDC);
     ResetScrollBars();
     return TRUE;

@@ -7,16 +7,18 @@
 #include "OtherSoftDlg.h"
 #include "PreviewDlg.h"
 #include "PrintItem.h"
+#include "RowNumbers.h"
+#include "SafeFile.h"
 #include "SetupDlg.h"
 
 
 AFX_USE_RESOURCES(Main)
+AFX_USE_RESOURCES(Table)
 
 namespace {
 
 const int s_nRecords = 300;
 const int s_nFields = CPrintItem::FIELD_COUNT;
-const UINT s_nHeadingFormat = DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS;
 
 CString LoadText(UINT nID)
 {
@@ -105,7 +107,8 @@ BOOL CMainDlg::OnInitDialog()
     return TRUE;
 }
 
-// One heading row "A".."Z" over the fields and one heading column "1".."300" of records.
+// One heading row "A".."Z" over the fields and one heading column "1".."300" of records. A
+// paste grows the table up to the rows a document can hold.
 void CMainDlg::SetUpTable()
 {
     m_wndGrid.SetRowCount(s_nRecords + 1);
@@ -116,14 +119,11 @@ void CMainDlg::SetUpTable()
     for (int i = 0; i < s_nFields; i++) {
         str.Format("%c", 65 + i);
         m_wndGrid.SetItemText(0, i + 1, str);
-        m_wndGrid.SetItemFormat(0, i + 1, s_nHeadingFormat);
-    }
-    for (int i = 1; i <= s_nRecords; i++) {
-        str.Format("%d", i);
-        m_wndGrid.SetItemText(i, 0, str);
-        m_wndGrid.SetItemFormat(i, 0, s_nHeadingFormat);
+        m_wndGrid.SetItemFormat(0, i + 1, CRowNumbers::HEADING_FORMAT);
     }
     m_wndGrid.SetColumnWidth(0, 40);
+    CRowNumbers::Number(m_wndGrid, 1);
+    m_wndGrid.SetGrowRowLimit(CDocumentFile::MAX_ROWS);
 }
 
 BOOL CMainDlg::UpdateTitle()
@@ -165,6 +165,19 @@ BOOL CMainDlg::IsTableEmpty()
     return TRUE;
 }
 
+// Saving refuses only a table without any text: records that start below A1 to D2 are still
+// the user's work.
+BOOL CMainDlg::IsTableBlank() const
+{
+    for (int nRow = 1; nRow < m_wndGrid.GetRowCount(); nRow++)
+        for (int nCol = 1; nCol < m_wndGrid.GetColumnCount(); nCol++) {
+            const CGridCellBase* pCell = m_wndGrid.GetCell(nRow, nCol);
+            if (pCell && pCell->GetText() && *pCell->GetText())
+                return FALSE;
+        }
+    return TRUE;
+}
+
 // Enter does not close the main window.
 void CMainDlg::OnOK()
 {
@@ -186,10 +199,24 @@ BOOL CMainDlg::OnQueryEndSession()
 // changed nothing leaves the table unmarked.
 BOOL CMainDlg::OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult)
 {
-    const auto* pNMHDR = reinterpret_cast<const NMHDR*>(lParam);
-    if (wParam == IDC_GRID && pNMHDR && pNMHDR->code == (UINT)GVN_ENDLABELEDIT)
-        NoteTableChanges();
+    const auto* pNMHDR = reinterpret_cast<const NM_GRIDVIEW*>(lParam);
+    if (wParam == IDC_GRID && pNMHDR) {
+        switch ((int)pNMHDR->hdr.code) {
+        case GVN_ENDLABELEDIT: NoteTableChanges(); break;
+        case GVN_ROWSADDED: CRowNumbers::Number(m_wndGrid, pNMHDR->iRow); break;
+        case GVN_PASTECUT: OnPasteCut(); break;
+        default: break;
+        }
+    }
     return CDialog::OnNotify(wParam, lParam, pResult);
+}
+
+// A paste reaches as far as the rows a document can hold; the user hears what was left out.
+void CMainDlg::OnPasteCut()
+{
+    CString strMessage;
+    strMessage.Format(LoadText(IDP_PASTE_CUT), CDocumentFile::MAX_ROWS - 1);
+    AfxMessageBox(strMessage, MB_OK | MB_ICONWARNING);
 }
 
 // A column divider dragged or double-clicked ends with a release of the button.
@@ -252,7 +279,7 @@ void CMainDlg::OnSaveFileAs()
 
 BOOL CMainDlg::SaveFile()
 {
-    if (IsTableEmpty()) {
+    if (IsTableBlank()) {
         AfxMessageBox(IDP_EMPTY_TABLE_SAVE);
         return FALSE;
     }
@@ -266,7 +293,7 @@ BOOL CMainDlg::SaveFile()
 
 BOOL CMainDlg::SaveFileAs()
 {
-    if (IsTableEmpty()) {
+    if (IsTableBlank()) {
         AfxMessageBox(IDP_EMPTY_TABLE_SAVE);
         return FALSE;
     }
@@ -448,7 +475,7 @@ BOOL CMainDlg::IsRecordPrintable()
 BOOL CMainDlg::SaveDocument()
 {
     try {
-        CDocumentFile::Write(m_strPathName, CDocumentFile::Build(m_wndGrid, m_printSet));
+        CSafeFile::Write(m_strPathName, CDocumentFile::Build(m_wndGrid, m_printSet));
     } catch (CFileException* e) {
         e->ReportError();
         e->Delete();

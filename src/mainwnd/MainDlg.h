@@ -27,6 +27,8 @@ public:
     // The title names the document; an empty table (fields A to D of records 1 and 2) wins.
     BOOL UpdateTitle();
     BOOL IsTableEmpty();
+    // No record cell holds any text: the one table that is not saved.
+    BOOL IsTableBlank() const;
 
     // Records and fields of the current record.
     CString GetFieldText(CString strKey);
@@ -67,6 +69,7 @@ protected:
     void OnOpenFile();
     void OnCloseFile();
     void OnGridClicked();
+    void OnPasteCut();
 
     // The save commands; TRUE once the document is in its file.
     BOOL SaveFile();

@@ -1,10 +1,10 @@
 #include "PdfExport.h"
 
-#include "DocumentFile.h"
 #include "File.h"
 #include "MainDlg.h"
 #include "PdfDc.h"
 #include "PrintSet.h"
+#include "SafeFile.h"
 
 CPdfExport::CPdfExport(CPrintSet* pPrintSet) : m_bBackground(FALSE), m_pPrintSet(pPrintSet)
 {
@@ -27,7 +27,7 @@ int CPdfExport::Export(const CString& strPath)
     if (strTitle.Right(4).CompareNoCase(".pdf") == 0)
         strTitle = strTitle.Left(strTitle.GetLength() - 4);
     int nCount = 0;
-    CDocumentFile::Write(strPath, [&](CFile& file) { nCount = WritePages(file, strTitle); });
+    CSafeFile::Write(strPath, [&](CFile& file) { nCount = WritePages(file, strTitle); });
     return nCount;
 }
 

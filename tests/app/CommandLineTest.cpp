@@ -2,6 +2,7 @@
 // display, its output lines, exit codes and files checked from outside.
 #include "CommandLine.h"
 #include "PdfTestSupport.h"
+#include "SafeFile.h"
 
 #include "Testing.h"
 
@@ -107,7 +108,7 @@ protected:
     {
         CDocumentFixture::SetUp();
         m_strDocument = Path("三年级.zs");
-        CDocumentFile::Write(Cp936(m_strDocument), CDocumentFile::Build(m_dlg.m_wndGrid, m_dlg.m_printSet));
+        CSafeFile::Write(Cp936(m_strDocument), CDocumentFile::Build(m_dlg.m_wndGrid, m_dlg.m_printSet));
     }
 
     CRun Run(const QStringList& args)

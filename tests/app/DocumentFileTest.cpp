@@ -1,6 +1,8 @@
 // The document file on its own: parsing bytes without a dialog, the bounds that keep a
 // damaged file from asking for memory, and writing that survives a crash.
+#include "../FileBytes.h"
 #include "DocumentFile.h"
+#include "SafeFile.h"
 #include "DocumentTestSupport.h"
 
 #include "File.h"
@@ -22,17 +24,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& strData)
-{
-    std::ofstream(path, std::ios::binary).write(strData.data(), (std::streamsize)strData.size());
-}
 
 void PatchInt(std::string& strData, size_t nOffset, int32_t nValue)
 {
@@ -70,7 +61,7 @@ TEST_F(DocumentFileTest, BytesReadBackWithoutADialog)
 {
     m_grid.SetItemText(1, 1, Gbk("张三"));
     m_grid.SetItemText(300, 26, "z");
-    m_grid.SetColumnWidth(3, CDocumentFile::MAX_COLUMN_WIDTH);
+    m_grid.SetColumnWidth(3, CGridCtrl::MAX_CELL_EXTENT);
     auto* pItem = new CPrintItem;
     pItem->m_rectPaper.SetRect(1, -2, 300, 400);
     pItem->m_strText = "{A}";
@@ -84,7 +75,7 @@ TEST_F(DocumentFileTest, BytesReadBackWithoutADialog)
     EXPECT_STREQ(doc.GetCellText(1, 1), Gbk("张三"));
     EXPECT_STREQ(doc.GetCellText(300, 26), "z");
     EXPECT_STREQ(doc.GetCellText(2, 2), "");
-    EXPECT_EQ(doc.GetColumnWidth(2), CDocumentFile::MAX_COLUMN_WIDTH);
+    EXPECT_EQ(doc.GetColumnWidth(2), CGridCtrl::MAX_CELL_EXTENT);
     ASSERT_EQ(doc.m_arrItems.size(), 1u);
     EXPECT_TRUE(doc.m_arrItems[0].rectPaper.EqualRect(CRect(1, -2, 300, 400)));
     EXPECT_EQ(doc.m_arrItems[0].strFontName, Gbk("宋体"));
@@ -122,16 +113,15 @@ TEST_F(DocumentFileTest, TextsOfEveryLengthReadBackExactly)
     EXPECT_EQ(doc.GetCellText(300, 26), CString());
 }
 
-// Counts that the bytes left cannot hold are refused before anything is allocated for them;
-// a column wider than any screen is damage too. A refusal leaves no half-read document.
+// Counts that the bytes left cannot hold are refused before anything is allocated for them.
+// A refusal leaves no half-read document.
 TEST_F(DocumentFileTest, ImplausibleValuesAreRefusedAsDamage)
 {
     const std::string strGood = Bytes();
     const size_t nItemsAt = strGood.size() - 4;
     const size_t nFirstCellAt = s_nRowsAt + 4;
     const std::pair<size_t, int32_t> cases[] = {
-        {s_nWidthsAt + 4, CDocumentFile::MAX_COLUMN_WIDTH + 1},
-        {s_nWidthsAt, INT_MAX},
+        {s_nWidthsAt + 4, -1},
         {s_nRowsAt, CDocumentFile::MAX_ROWS},   // more rows than the file holds
         {s_nRowsAt, CDocumentFile::MAX_ROWS + 1},
         {s_nRowsAt, INT_MAX},
@@ -151,6 +141,29 @@ TEST_F(DocumentFileTest, ImplausibleValuesAreRefusedAsDamage)
     }
     CDocumentFile doc;
     EXPECT_EQ(doc.Parse(strGood.data(), strGood.size()), CDocumentFile::documentRead);
+}
+
+// A column wider than the table holds, as earlier versions wrote after fitting a column to a
+// long text, reads as the widest the table holds: the document opens, and what it then saves
+// reads back the same.
+TEST_F(DocumentFileTest, WiderColumnsReadAsTheWidestTheTableHolds)
+{
+    m_grid.SetItemText(1, 1, "kept");
+    for (const int32_t nStored : {CGridCtrl::MAX_CELL_EXTENT + 1, 36012, INT_MAX}) {
+        std::string strData = Bytes();
+        PatchInt(strData, s_nWidthsAt + 4, nStored);
+        CDocumentFile doc;
+        ASSERT_EQ(doc.Parse(strData.data(), strData.size()), CDocumentFile::documentRead) << nStored;
+        EXPECT_EQ(doc.GetColumnWidth(1), CGridCtrl::MAX_CELL_EXTENT);
+        CGridCtrl grid;
+        SetUpRecordTable(grid);
+        CPrintSet printSet;
+        ASSERT_TRUE(doc.Apply(grid, printSet));
+        EXPECT_EQ(grid.GetColumnWidth(2), CGridCtrl::MAX_CELL_EXTENT);
+        EXPECT_EQ(grid.GetItemText(1, 1), CString("kept"));
+        PatchInt(strData, s_nWidthsAt + 4, CGridCtrl::MAX_CELL_EXTENT);
+        EXPECT_EQ(CDocumentFile::Build(grid, printSet), strData);
+    }
 }
 
 // Memory that runs out while a document is read, or while the table grows to its rows,
@@ -223,7 +236,7 @@ TEST_F(DocumentFileTest, SavingThroughASymbolicLinkReplacesTheFileItLeadsTo)
     const std::string strData = Bytes();
     for (const fs::path& link : {m_dir / "links" / "relative.zs", m_dir / "chained.zs"}) {
         WriteBytes(m_dir / "real" / "doc.zs", "old");
-        CDocumentFile::Write(CString(link.string()), strData);
+        CSafeFile::Write(CString(link.string()), strData);
         EXPECT_TRUE(fs::is_symlink(link)) << link;
         EXPECT_EQ(ReadBytes(m_dir / "real" / "doc.zs"), strData) << link;
         EXPECT_EQ(ReadBytes(link), strData) << link;
@@ -237,7 +250,7 @@ TEST_F(DocumentFileTest, SavingThroughASymbolicLinkReplacesTheFileItLeadsTo)
 
     // A link to a file that does not exist yet makes that file.
     fs::create_symlink("real/fresh.zs", m_dir / "dangling.zs");
-    CDocumentFile::Write(CString((m_dir / "dangling.zs").string()), strData);
+    CSafeFile::Write(CString((m_dir / "dangling.zs").string()), strData);
     EXPECT_TRUE(fs::is_symlink(m_dir / "dangling.zs"));
     EXPECT_EQ(ReadBytes(m_dir / "real" / "fresh.zs"), strData);
 }
@@ -260,12 +273,12 @@ TEST_F(DocumentFileTest, KilledSaveLeavesTheOldOrTheNewDocument)
     const fs::path path = m_dir / "doc.zs";
     const CString strPath(path.string());
 
-    CDocumentFile::Write(strPath, strOld);
+    CSafeFile::Write(strPath, strOld);
     // Saves one document in a child process and kills it after nDelayMicros (or lets it end).
     const auto saveInChild = [&](const std::string& strData, long nDelayMicros) {
         const pid_t pid = fork();
         if (pid == 0) {
-            CDocumentFile::Write(strPath, strData);
+            CSafeFile::Write(strPath, strData);
             _exit(0);
         }
         if (pid > 0 && nDelayMicros >= 0) {

@@ -1,5 +1,6 @@
 // The document file: golden bytes for saving, hand-made files for loading, and every form of
 // damage refused without touching the open document.
+#include "../FileBytes.h"
 #include "DocumentTestSupport.h"
 
 #include "PrintItem.h"
@@ -19,17 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path s_dirDocuments = fs::path(VELTRANE_TEST_DATA) / "documents";
-
-std::string ReadBytes(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteBytes(const fs::path& path, const std::string& strData)
-{
-    std::ofstream(path, std::ios::binary).write(strData.data(), (std::streamsize)strData.size());
-}
 
 // Everything of the open document that a refused load must leave alone.
 struct DocumentState {
@@ -379,15 +369,22 @@ TEST_F(DocumentTest, FailedSavesKeepThePreviousFile)
         EXPECT_EQ(recorder.Calls().size(), 1u);
         EXPECT_FALSE(fs::exists(m_dir / "no-such-folder"));
     }
-    // The file beside the document cannot be made.
-    fs::create_directory(m_dir / "keep.zs.tmp");
+    // The file beside the document cannot be made: the process may open no more files.
     {
         Testing::CMessageBoxRecorder recorder;
-        EXPECT_FALSE(Save("keep.zs"));
+        rlimit oldLimit;
+        getrlimit(RLIMIT_NOFILE, &oldLimit);
+        const int hLowestFree = dup(0);
+        close(hLowestFree);
+        rlimit noMore = oldLimit;
+        noMore.rlim_cur = (rlim_t)hLowestFree;
+        setrlimit(RLIMIT_NOFILE, &noMore);
+        const BOOL bSaved = Save("keep.zs");
+        setrlimit(RLIMIT_NOFILE, &oldLimit);
+        EXPECT_FALSE(bSaved);
         EXPECT_EQ(recorder.Calls().size(), 1u);
         EXPECT_EQ(ReadBytes(m_dir / "keep.zs"), strOld);
     }
-    fs::remove(m_dir / "keep.zs.tmp");
     // The disk fills up halfway through the document.
     {
         Testing::CMessageBoxRecorder recorder;
@@ -403,7 +400,8 @@ TEST_F(DocumentTest, FailedSavesKeepThePreviousFile)
         EXPECT_FALSE(bSaved);
         EXPECT_EQ(recorder.Calls().size(), 1u);
         EXPECT_EQ(ReadBytes(m_dir / "keep.zs"), strOld);
-        EXPECT_FALSE(fs::exists(m_dir / "keep.zs.tmp"));
+        // Only the document is left in its folder.
+        EXPECT_EQ(std::distance(fs::directory_iterator(m_dir), fs::directory_iterator()), 1);
     }
     // The path names a folder.
     {

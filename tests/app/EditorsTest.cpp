@@ -15,6 +15,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextCursor>
 #include <QTest>
 
 namespace {
@@ -136,6 +137,42 @@ TEST_F(EditorsTest, ItemTextTakesALineBreakWithCtrlEnterOnly)
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_EQ(dlg.m_strText, CString("ab\r\ncd"));
+}
+
+// A text read from a file may break its lines with LF or CR alone; the edit shows every break
+// alike. Confirmed untouched, the text comes back byte for byte; once typed into, it comes back
+// with CR LF breaks, as the edit writes them.
+TEST_F(EditorsTest, AnUntouchedTextComesBackByteForByte)
+{
+    const struct {
+        const char* pszText;
+        const char* pszAfterTyping;   // "!" typed at the end
+    } cases[] = {
+        {"AB\nCD", "AB\r\nCD!"},
+        {"AB\rCD", "AB\r\nCD!"},
+        {"A\r\nB\nC\rD", "A\r\nB\r\nC\r\nD!"},
+        {"\n\n", "\r\n\r\n!"},
+        {"A\r\nB", "A\r\nB!"},
+    };
+    for (const auto& c : cases) {
+        for (const bool bType : {false, true}) {
+            SCOPED_TRACE(testing::Message() << c.pszText << (bType ? " typed" : " untouched"));
+            CEditDlg dlg;
+            dlg.m_strText = c.pszText;
+            dlg.m_nWidth = 300;
+            dlg.m_nHeight = 40;
+            m_dialogs.QueueAnswer(IDD_EDIT_DIALOG, IDOK, [&](CDialog& d) {
+                if (!bType)
+                    return;
+                auto* pText = qobject_cast<QPlainTextEdit*>(Widget(d, IDC_ITEM_TEXT));
+                pText->setFocus();
+                pText->moveCursor(QTextCursor::End);
+                QTest::keyClicks(pText, "!");
+            });
+            EXPECT_EQ(dlg.DoModal(), IDOK);
+            EXPECT_EQ(dlg.m_strText.str(), bType ? c.pszAfterTyping : c.pszText);
+        }
+    }
 }
 
 TEST_F(EditorsTest, FontButtonKeepsOnlyTheFaceName)

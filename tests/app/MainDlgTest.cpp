@@ -188,6 +188,30 @@ TEST_F(MainDlgTest, OnlyFieldsAToDOfTheFirstTwoRecordsMakeTheTableNonEmpty)
     EXPECT_EQ(Title(), Gbk(s_szNewTitle));
 }
 
+// Records that start below A1 to D2 are work to keep: "是" saves them, though the title still
+// calls the table empty. Only a table without any text is refused.
+TEST_F(MainDlgTest, RecordsOutsideTheFirstCellsAreSavedWhenTheUserSaysYes)
+{
+    m_app.m_pMainWnd = &m_dlg;
+    CGridCtrl& grid = m_dlg.m_wndGrid;
+    grid.SetItemText(7, 5, Gbk("王五"));
+    grid.SetItemText(300, 26, "z");
+    m_boxes.QueueAnswer(IDYES);
+    m_files.QueueAnswer(PathOf("lower.zs"));
+    Click(IDC_CLOSE_FILE);
+    ASSERT_EQ(MessageCount(), 1u);
+    EXPECT_EQ(LastMessage(), Gbk("文档已修改，是否保存？"));
+    EXPECT_EQ(m_files.Calls().size(), 1u);
+    EXPECT_EQ(ReadCell("lower.zs", 7, 5), Gbk("王五"));
+    EXPECT_EQ(ReadCell("lower.zs", 300, 26), CString("z"));
+    EXPECT_EQ(Title(), Gbk(s_szEmptyTitle));
+    EXPECT_TRUE(grid.GetItemText(7, 5).IsEmpty());   // then closed
+
+    Click(IDC_SAVE_FILE);
+    EXPECT_EQ(LastMessage(), Gbk("是空表，不能保存。"));
+    m_app.m_pMainWnd = nullptr;
+}
+
 TEST_F(MainDlgTest, PreviewTakesTheRecordOfTheFocusRow)
 {
     m_dlg.m_nCurRecord = 9;
@@ -588,6 +612,40 @@ TEST_F(MainDlgTest, ChangesToTheDocumentMarkItAndItsTitle)
     EXPECT_EQ(Title(), "Veltrane [ " + PathOf("marks.zs") + "* ]");
     saveAndCheck();
     EXPECT_EQ(MessageCount(), 0u);
+}
+
+// A column fitted to a pasted text of 3000 characters is as wide as a column can be; saved,
+// the document opens again with that width and its text.
+TEST_F(MainDlgTest, AColumnFittedToALongTextSavesAndOpensAgain)
+{
+    QString strLong;
+    for (int i = 0; i < 3000; i++)
+        strLong += QString::fromUtf8("王");
+    QApplication::clipboard()->setText(QString::fromUtf8("张三\t") + strLong + "\n");
+    CGridCtrl& grid = m_dlg.m_wndGrid;
+    grid.SetFocus();
+    grid.SetFocusCell(1, 1);
+    PressKey(grid, Qt::Key_V, Qt::ControlModifier);
+    ASSERT_EQ(grid.GetItemText(1, 2).GetLength(), 6000);
+
+    // A double click on the divider right of column B.
+    const int xDivider = grid.GetColumnWidth(0) + grid.GetColumnWidth(1) + grid.GetColumnWidth(2);
+    QWidget* pWidget = grid.GetSafeHwnd();
+    QTest::mouseMove(pWidget, QPoint(xDivider - 20, 6));
+    QTest::mouseMove(pWidget, QPoint(xDivider, 6));
+    QTest::mouseDClick(pWidget, Qt::LeftButton, {}, QPoint(xDivider, 6));
+    QApplication::processEvents();
+    EXPECT_EQ(grid.GetColumnWidth(2), CGridCtrl::MAX_CELL_EXTENT);
+
+    m_files.QueueAnswer(PathOf("wide.zs"));
+    Click(IDC_SAVE_FILE);
+    Click(IDC_CLOSE_FILE);
+    m_files.QueueAnswer(PathOf("wide.zs"));
+    Click(IDC_OPEN_FILE);
+    EXPECT_EQ(MessageCount(), 0u);
+    EXPECT_EQ(Title(), "Veltrane [ " + PathOf("wide.zs") + " ]");
+    EXPECT_EQ(grid.GetColumnWidth(2), CGridCtrl::MAX_CELL_EXTENT);
+    EXPECT_EQ(grid.GetItemText(1, 2), Codec::FromUnicode(strLong));
 }
 
 TEST_F(MainDlgTest, TheDesignWindowMarksTheDocumentOnlyWhenTheLayoutChanged)

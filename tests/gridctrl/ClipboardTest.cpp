@@ -172,6 +172,49 @@ TEST(ClipboardTest, TheTableNeverGrowsAndNothingWraps)
     EXPECT_EQ(w.grid.GetRowCount(), 301);
 }
 
+// A table allowed to grow adds the rows a paste runs into, at once, and tells its owner; the
+// lines past its limit are dropped, and the owner hears that too. Hidden rows are still
+// passed over, and each line takes one row, blank lines included.
+TEST(ClipboardTest, AGrowingTableTakesEveryLineUpToItsLimit)
+{
+    InputWindow w;
+    w.grid.SetGrowRowLimit(460);
+    w.grid.SetRowHeight(10, 0);
+    QString strText;
+    for (int line = 1; line <= 420; line++)
+        strText += line == 400 ? QString("\r\n") : QString("%1\t%1b\r\n").arg(line);
+    const auto notesOf = [&w](int nCode) {
+        std::vector<int> rows;
+        for (const GridNote& note : w.owner.notes)
+            if ((int)note.code == nCode)
+                rows.push_back(note.row);
+        return rows;
+    };
+
+    PasteAt(w, 1, 1, strText);
+    EXPECT_EQ(w.grid.GetRowCount(), 422);   // 420 lines and the hidden row
+    EXPECT_STREQ(Text(w.grid, 9, 1), "9");
+    EXPECT_STREQ(Text(w.grid, 11, 1), "10");
+    EXPECT_STREQ(Text(w.grid, 301, 2), "300b");
+    EXPECT_STREQ(Text(w.grid, 401, 1), "");
+    EXPECT_STREQ(Text(w.grid, 421, 2), "420b");
+    EXPECT_EQ(w.grid.GetRowHeight(421), w.grid.GetRowHeight(1));
+    EXPECT_EQ(notesOf(GVN_ROWSADDED), std::vector<int>{301});
+    EXPECT_TRUE(notesOf(GVN_PASTECUT).empty());
+
+    // Within the table nothing grows; past the limit the rest is cut.
+    PasteAt(w, 5, 2, "x\ny\n");
+    EXPECT_EQ(w.grid.GetRowCount(), 422);
+    PasteAt(w, 421, 3, strText);
+    EXPECT_EQ(w.grid.GetRowCount(), 460);
+    EXPECT_STREQ(Text(w.grid, 459, 4), "39b");
+    EXPECT_EQ(notesOf(GVN_ROWSADDED), std::vector<int>{422});
+    EXPECT_EQ(notesOf(GVN_PASTECUT), std::vector<int>{460});
+    PasteAt(w, 459, 1, "a\nb\n");
+    EXPECT_EQ(notesOf(GVN_ROWSADDED), std::vector<int>{});
+    EXPECT_EQ(notesOf(GVN_PASTECUT), std::vector<int>{460});
+}
+
 TEST(ClipboardTest, HiddenRowsAndColumnsArePassedOver)
 {
     InputWindow w;

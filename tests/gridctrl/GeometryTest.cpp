@@ -235,39 +235,47 @@ TEST(GeometryTest, AutoSizeFitsTheWidestCell)
     EXPECT_FALSE(windowless.AutoSizeColumn(1));
 }
 
-// Widths and heights up to the largest int: positions stop at the largest coordinate instead
-// of wrapping round to negative ones, and the grid still finds cells and scrolls.
-TEST(GeometryTest, HugeExtentsSaturateInsteadOfWrapping)
+// No size, asked for, dragged or fitted, passes the largest a window can have: a column
+// fitted to a text of thousands of characters stops there too. The grid then still finds its
+// cells and scrolls.
+TEST(GeometryTest, SizesStopAtTheLargestAWindowCanHave)
 {
+    const int nMax = CGridCtrl::MAX_CELL_EXTENT;
     KnownGrid w;
     CGridCtrl& grid = w.grid;
     for (int col = 1; col < grid.GetColumnCount(); col++)
-        ASSERT_TRUE(grid.SetColumnWidth(col, INT_MAX));
-    grid.SetRowHeight(1, INT_MAX);
-    grid.SetRowHeight(2, INT_MAX);
+        ASSERT_TRUE(grid.SetColumnWidth(col, col == 1 ? INT_MAX : nMax + col));
+    ASSERT_TRUE(grid.SetRowHeight(1, INT_MAX));
+    grid.SetRowHeight(2, nMax);
+    for (int col = 1; col < grid.GetColumnCount(); col++)
+        ASSERT_EQ(grid.GetColumnWidth(col), nMax) << col;
+    EXPECT_EQ(grid.GetRowHeight(1), nMax);
+    EXPECT_EQ(grid.GetVirtualWidth(), 40 + 26 * nMax);
+    EXPECT_EQ(Origin(grid, 3, 26), CPoint(40 + 25 * nMax, 20 + 2 * nMax));
+    EXPECT_EQ(grid.GetCellFromPt(CPoint(40 + nMax - 1, 25)), CCellID(1, 1));
+    EXPECT_EQ(grid.GetCellFromPt(CPoint(40 + nMax, 25)), CCellID(1, 2));
 
-    EXPECT_EQ(grid.GetVirtualWidth(), INT_MAX);
-    EXPECT_EQ(grid.GetVirtualHeight(), INT_MAX);
-    EXPECT_EQ(Origin(grid, 0, 1), CPoint(40, 0));
-    EXPECT_EQ(Origin(grid, 1, 2), CPoint(INT_MAX, 20));
-    EXPECT_EQ(Origin(grid, 3, 26), CPoint(INT_MAX, INT_MAX));
-    CRect rect;
-    ASSERT_TRUE(grid.GetCellRect(1, 1, &rect));
-    EXPECT_TRUE(rect.EqualRect(CRect(40, 20, INT_MAX - 1, INT_MAX - 1)));
-
-    EXPECT_EQ(grid.GetCellFromPt(CPoint(45, 25)), CCellID(1, 1));
-    EXPECT_EQ(grid.GetCellFromPt(CPoint(INT_MAX - 1, 25)), CCellID(1, 1));
-    const CCellRange visible = grid.GetVisibleNonFixedCellRange();
-    EXPECT_EQ(visible.GetMinCol(), 1);
-    EXPECT_EQ(visible.GetMaxCol(), 1);
+    // 3000 double-byte characters, and as many lines, are wider and taller than that.
+    grid.SetColumnWidth(3, 60);
+    CString strWide, strTall;
+    for (int i = 0; i < 3000; i++) {
+        strWide += "\xCD\xF5";   // 王
+        strTall += "x\n";
+    }
+    grid.SetItemText(5, 3, strWide);
+    grid.SetItemFormat(6, 4, DT_LEFT | DT_WORDBREAK);
+    grid.SetItemText(6, 4, strTall);
+    ASSERT_GT(ExtentOf(grid, 5, 3).cx, nMax);
+    ASSERT_TRUE(grid.AutoSizeColumn(3));
+    EXPECT_EQ(grid.GetColumnWidth(3), nMax);
+    ASSERT_TRUE(grid.AutoSizeRow(6));
+    EXPECT_EQ(grid.GetRowHeight(6), nMax);
 
     // Scrolling a line steps a whole column, however wide, and stays within the range.
     EXPECT_GT(grid.GetHScrollMax(), 0);
     grid.SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
-    EXPECT_GE(grid.GetScrollPos32(SB_HORZ), 0);
+    EXPECT_EQ(grid.GetScrollPos32(SB_HORZ), nMax);
     EXPECT_LE(grid.GetScrollPos32(SB_HORZ), grid.GetHScrollMax());
-    grid.SendMessage(WM_HSCROLL, SB_LINERIGHT, 0);
-    EXPECT_GE(grid.GetScrollPos32(SB_HORZ), 0);
     grid.Invalidate();
     grid.UpdateWindow();
 }

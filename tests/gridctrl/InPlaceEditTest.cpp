@@ -11,6 +11,10 @@
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QMimeData>
+#include <QWindow>
+#include <QApplication>
+#include <QDropEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -618,4 +622,44 @@ TEST(InPlaceEditTest, EnterAndEscInADialogEndTheEditOnly)
     QTest::keyClick(dlg.grid.m_hWnd, Qt::Key_Escape);
     QTest::keyClick(dlg.grid.m_hWnd, Qt::Key_Return);
     EXPECT_EQ(dlg.log, (std::vector<std::string>{"cancel", "ok"}));
+}
+
+// A text longer than the edit widget holds by default comes back whole, changed or not; a drop
+// from another program over the open edit goes to the grid, which refuses it, so neither the
+// edit nor the cell takes its text. The drag arrives at the top-level window as the window
+// system delivers it, and Qt finds its target there.
+TEST(InPlaceEditTest, LongTextsStayWholeAndDropsOnTheEditAreRefused)
+{
+    EditWindow w;
+    const CString strLong = CString('x', 40000) + "end";
+    w.grid.SetItemText(2, 2, strLong);
+    w.FocusOn(2, 2);
+    QTest::keyClick(w.Grid(), Qt::Key_F2);
+    CInPlaceEdit* pEdit = FocusedInPlaceEdit();
+    ASSERT_NE(pEdit, nullptr);
+    QTest::keyClicks(pEdit->m_hWnd, "+");
+    QTest::keyClick(pEdit->m_hWnd, Qt::Key_Return);
+    const CString strStored = w.grid.GetItemText(2, 2);
+    EXPECT_TRUE(strStored == strLong + "+") << strStored.GetLength() << " bytes, ending " << strStored.Right(8);
+    FinishClosing();
+
+    w.grid.SetItemText(3, 3, "kept");
+    w.FocusOn(3, 3);
+    QTest::keyClick(w.Grid(), Qt::Key_F2);
+    pEdit = FocusedInPlaceEdit();
+    ASSERT_NE(pEdit, nullptr);
+    QWindow* pWindow = w.owner.m_hWnd->windowHandle();
+    ASSERT_NE(pWindow, nullptr);
+    const QPoint at = pEdit->m_hWnd->mapTo(w.owner.m_hWnd, pEdit->m_hWnd->rect().center());
+    QMimeData data;
+    data.setText("dropped");
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pWindow, &enter);
+    EXPECT_FALSE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(pWindow, &drop);
+    EXPECT_FALSE(drop.isAccepted());
+    EXPECT_EQ(WindowText(pEdit), CString("kept"));
+    QTest::keyClick(pEdit->m_hWnd, Qt::Key_Return);
+    EXPECT_STREQ(w.grid.GetItemText(3, 3), "kept");
 }

@@ -3,6 +3,7 @@
 #include "CupsTestServer.h"
 
 #include "../app/PdfTestSupport.h"
+#include "SafeFile.h"
 
 #include "CommandLine.h"
 
@@ -26,7 +27,7 @@ protected:
         ASSERT_TRUE(m_pServer->Reset());
         CDocumentFixture::SetUp();
         m_strDocument = Path("三年级.zs");
-        CDocumentFile::Write(Cp936(m_strDocument), CDocumentFile::Build(m_dlg.m_wndGrid, m_dlg.m_printSet));
+        CSafeFile::Write(Cp936(m_strDocument), CDocumentFile::Build(m_dlg.m_wndGrid, m_dlg.m_printSet));
     }
 
     // Runs the program; its standard output and error, line by line.
