@@ -1,5 +1,7 @@
 #include "TextCache.h"
 
+#include "PixelRatio.h"
+
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QHash>
@@ -37,6 +39,7 @@ size_t qHash(const TextKey& key, size_t seed = 0)
 struct TextEntry {
     int nWidth = 0;
     bool bPrepared = false;
+    qreal dPreparedRatio = 1;
     QStaticText prepared;
     QString elided;
     QImage rendered;   // null until asked for
@@ -118,14 +121,16 @@ int CTextCache::Width(const FontInfo& font, const QString& text)
     return Entry(font, text, -1).nWidth;
 }
 
-QStaticText CTextCache::Prepared(const FontInfo& font, const QString& text)
+QStaticText CTextCache::Prepared(const FontInfo& font, const QString& text, qreal dRatio)
 {
     TextEntry& entry = Entry(font, text, -1);
-    if (!entry.bPrepared) {
-        entry.prepared.setText(text);
+    if (!entry.bPrepared || entry.dPreparedRatio != dRatio) {
+        // A fresh object: copies handed out before share the layout for the old ratio.
+        entry.prepared = QStaticText(text);
         entry.prepared.setTextFormat(Qt::PlainText);
-        entry.prepared.prepare(QTransform(), font.font);
+        entry.prepared.prepare(QTransform::fromScale(dRatio, dRatio), font.font);
         entry.bPrepared = true;
+        entry.dPreparedRatio = dRatio;
     }
     return entry.prepared;
 }
@@ -141,14 +146,16 @@ int CTextCache::InkMargin(const FontInfo& font)
     return std::max(2, font.nHeight / 4);
 }
 
-const QImage& CTextCache::Rendered(const FontInfo& font, const QString& text, QRgb rgb, QPoint& ptOffset)
+const QImage& CTextCache::Rendered(const FontInfo& font, const QString& text, QRgb rgb, qreal dRatio,
+                                   QPoint& ptOffset)
 {
     const int nMargin = InkMargin(font);
     ptOffset = QPoint(-nMargin, -nMargin);
     TextEntry* pEntry = &Entry(font, text, -1);
-    if (!pEntry->rendered.isNull() && pEntry->rgbRendered == rgb)
+    if (!pEntry->rendered.isNull() && pEntry->rgbRendered == rgb && pEntry->rendered.devicePixelRatio() == dRatio)
         return pEntry->rendered;
-    QImage image(pEntry->nWidth + 2 * nMargin, font.nHeight + 2 * nMargin, QImage::Format_ARGB32_Premultiplied);
+    QImage image = PixelRatio::MakeImage(QSize(pEntry->nWidth + 2 * nMargin, font.nHeight + 2 * nMargin), dRatio,
+                                         QImage::Format_ARGB32_Premultiplied);
     if (s_nRenderedBytes + image.sizeInBytes() > kMaxRenderedBytes) {
         Texts().clear();
         s_nRenderedBytes = 0;
@@ -158,7 +165,7 @@ const QImage& CTextCache::Rendered(const FontInfo& font, const QString& text, QR
     QPainter painter(&image);
     painter.setFont(font.font);
     painter.setPen(QColor::fromRgb(rgb));
-    painter.drawStaticText(QPoint(nMargin, nMargin), Prepared(font, text));
+    painter.drawStaticText(QPoint(nMargin, nMargin), Prepared(font, text, image.devicePixelRatio()));
     painter.end();
     s_nRenderedBytes += image.sizeInBytes() - pEntry->rendered.sizeInBytes();
     pEntry->rendered = std::move(image);
