@@ -5,12 +5,13 @@
 namespace {
 
 #include "icon128.xpm"
+#include "icon128-2x.xpm"
 
 } // namespace
 
 AFX_RESOURCES(Main)
 {
-    AfxRegisterIcon(IDR_MAINFRAME, s_xpmCertificate);
+    AfxRegisterIcon(IDR_MAINFRAME, s_xpmCertificate, s_xpmCertificate2x);
 
     AfxRegisterDialogTemplate(IDD_MAIN_DIALOG,
         DialogTemplate(459, 317, "Veltrane",
