@@ -1155,12 +1155,14 @@ struct AreaSpans {
     std::vector<int> arrFirst, arrStart, arrWeights;
 };
 
-// Reduces srcRect of src to destRect of dest (device coordinates; no larger in either
+// Reduces srcRect of src to destRect of dest (the images' pixels; no larger in either
 // direction), computing only the target pixels within destClip. The source is first halved
 // as HalveForReduction does, then every target pixel is the mean of the halved pixels under
 // it, weighted by how much of each it covers. Each pixel depends on nothing but the two
-// rectangles, so a part painted alone matches the same part of the whole.
-void ReduceByArea(QImage& dest, const QRect& destClip, const QImage& src, const QRect& srcRect, const QRect& destRect)
+// rectangles, so a part painted alone matches the same part of the whole. Kept out of line:
+// inlined into the stretch it compiled to an inner loop 6% slower.
+__attribute__((noinline)) void ReduceByArea(QImage& dest, const QRect& destClip, const QImage& src,
+                                            const QRect& srcRect, const QRect& destRect)
 {
     const QRect rectVisible = destRect & destClip;
     if (rectVisible.isEmpty())

@@ -1,6 +1,7 @@
 // The record table's mouse on a screen of two device pixels per pixel: hit testing, sizing and
-// the XOR tracking line stay in logical pixels.
+// the XOR tracking line stay in logical pixels; its title tip is drawn at the screen's pixels.
 #include "../gridctrl/InputTestSupport.h"
+#include "../gridctrl/ViewTestGrid.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>
@@ -37,5 +38,21 @@ TEST(ScaledGrid, ClicksDragsAndTheTrackingLineStayInLogicalPixels)
     Release(w.grid, CPoint(xDivider + 25, yHeading));
     EXPECT_FALSE(IsInvertedColumn(w.grid, xDivider + 25, yData));
     EXPECT_EQ(w.grid.GetColumnWidth(2), xDivider + 25 - rect2.left);
+}
+
+// The title tip over a cut-off text is drawn at the screen's pixels too.
+TEST(ScaledGrid, TitleTipIsDrawnAtTheScreensPixels)
+{
+    GridWindow tipWindow;
+    tipWindow.grid.SetItemText(5, 4, Cp936("第一中学高中组书法一等奖：未来城市 指导教师戴明"));
+    tipWindow.grid.PaintAll();
+    tipWindow.grid.SetFocus();
+    Hover(tipWindow.grid, tipWindow.grid.CellRect(5, 4).CenterPoint());
+    CTitleTip& tip = tipWindow.grid.m_TitleTip;
+    ASSERT_TRUE(tip.IsWindowVisible());
+    CRect rectTip;
+    tip.GetClientRect(&rectTip);
+    EXPECT_EQ(tip.GetBackingImage().size(), QSize(2 * rectTip.Width(), 2 * rectTip.Height()));
+    tip.Hide();
 }
 
