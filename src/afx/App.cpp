@@ -31,7 +31,7 @@ std::string ExecutablePath()
     return QCoreApplication::instance() ? QCoreApplication::applicationFilePath().toStdString() : std::string();
 }
 
-CString ExecutablePathCp936()
+CString ExecutablePathBytes()
 {
     const std::string strPath = ExecutablePath();
     return Codec::FromUnicode(QString::fromUtf8(strPath.data(), (qsizetype)strPath.size()));
@@ -90,7 +90,7 @@ HCURSOR CWinApp::LoadCursor(UINT nIDResource) const
 // The names become known when the program starts, after the resources were registered.
 void CWinApp::SetCurrentNames()
 {
-    const CString strPath = ExecutablePathCp936();
+    const CString strPath = ExecutablePathBytes();
     m_strExeName = strPath.Mid(strPath.ReverseFind('/') + 1);
     m_pszExeName = m_strExeName;
     if (m_strAppName.IsEmpty() && !m_strAppName.LoadString(AFX_IDS_APP_TITLE))
@@ -119,7 +119,7 @@ DWORD GetModuleFileName(HMODULE, LPTSTR lpFilename, DWORD nSize)
 {
     if (!lpFilename || nSize == 0)
         return 0;
-    const CString strPath = ExecutablePathCp936();
+    const CString strPath = ExecutablePathBytes();
     const DWORD nLength = std::min<DWORD>((DWORD)strPath.GetLength(), nSize - 1);
     std::memcpy(lpFilename, (LPCTSTR)strPath, nLength);
     lpFilename[nLength] = '\0';

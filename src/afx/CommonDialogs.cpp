@@ -27,21 +27,16 @@
 
 namespace {
 
-bool IsLeadByte(unsigned char b)
-{
-    return b >= 0x81 && b <= 0xFE;
-}
-
 // The '|' separators of a filter become NULs; a '|' that is the second byte of a Chinese
 // character stays.
 CString FilterWithNuls(LPCTSTR lpszFilter)
 {
     CString str(lpszFilter);
-    for (int i = 0; i < str.GetLength(); ++i) {
-        if (IsLeadByte((unsigned char)str[i]) && i + 1 < str.GetLength())
-            ++i;
-        else if (str[i] == '|')
+    for (int i = 0; i < str.GetLength();) {
+        const int nChar = AfxCharLength((LPCTSTR)str + i, (size_t)(str.GetLength() - i));
+        if (nChar == 1 && str[i] == '|')
             str.SetAt(i, '\0');
+        i += nChar;
     }
     return str;
 }
@@ -228,17 +223,11 @@ namespace {
 
 const int s_arrPointSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 
-// The face name in CP936, cut at 31 bytes but never inside a character.
+// The face name in the system's bytes, cut at 31 bytes but never inside a character.
 void SetFaceName(LOGFONT& lf, const QString& strFace)
 {
     const CString strBytes = Codec::FromUnicode(strFace);
-    int nLength = 0;
-    while (nLength < strBytes.GetLength()) {
-        const int nChar = IsLeadByte((unsigned char)strBytes[nLength]) ? 2 : 1;
-        if (nLength + nChar > LF_FACESIZE - 1)
-            break;
-        nLength += nChar;
-    }
+    const int nLength = AfxWholeCharsLength(strBytes, strBytes.GetLength(), LF_FACESIZE - 1);
     std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
     std::memcpy(lf.lfFaceName, (LPCTSTR)strBytes, (size_t)nLength);
 }

@@ -107,7 +107,7 @@ public:
 
     // IDOK with the chosen font in m_lf, or IDCANCEL.
     virtual INT_PTR DoModal();
-    CString GetFaceName() const;   // CP936, as the list shows it
+    CString GetFaceName() const;   // GB18030, as the list shows it
     int GetSize() const { return m_cf.iPointSize; }
 
     CHOOSEFONT m_cf;

@@ -30,10 +30,15 @@ public:
 
     // The metrics of a font, found by value; a font seen before is not measured again.
     static FontPtr Font(const QFont& font);
-    // The advance width of a single-line text.
+    // The font that draws the glyphs of text for font: font itself, or a font of the same size
+    // in another family when font's face has an empty glyph for one of the characters. Its
+    // glyphs go on font's baseline.
+    static const FontInfo& GlyphFont(const FontInfo& font, const QString& text);
+    // The advance width of a single-line text, drawn in its glyph font.
     static int Width(const FontInfo& font, const QString& text);
-    // The text laid out, ready for QPainter::drawStaticText with the same font on a painter
-    // scaled by dRatio (the device pixel ratio of the image it draws into).
+    // The text laid out, ready for QPainter::drawStaticText with the same font (the glyph
+    // font, which the font of a text with empty glyphs hands these on to) on a painter scaled
+    // by dRatio (the device pixel ratio of the image it draws into).
     static QStaticText Prepared(const FontInfo& font, const QString& text, qreal dRatio = 1);
     // Whether the raster engine draws this font's glyphs as outlines, afresh at every call,
     // rather than from its glyph cache: fonts much taller than screen text are.

@@ -8,7 +8,7 @@ class CMainApp : public CWinApp {
 public:
     CMainApp();
 
-    // The folder of the program's executable, without a trailing separator (CP936): /usr/bin
+    // The folder of the program's executable, without a trailing separator (GB18030): /usr/bin
     // once installed. The background picture is looked up here when the document has none.
     char m_szAppDir[4096];
 
