@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -26,18 +27,13 @@ public:
     CDarkPalette() : m_saved(QApplication::palette())
     {
         QPalette dark;
-        dark.setColor(QPalette::Window, QColor(0x35, 0x35, 0x35));
-        dark.setColor(QPalette::WindowText, QColor(0xF0, 0xF0, 0xF0));
-        dark.setColor(QPalette::Base, QColor(0x2A, 0x2A, 0x2A));
-        dark.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xEE));
-        dark.setColor(QPalette::Button, QColor(0x35, 0x35, 0x35));
-        dark.setColor(QPalette::ButtonText, QColor(0xF0, 0xF0, 0xF0));
-        dark.setColor(QPalette::ToolTipBase, QColor(0x20, 0x20, 0x20));
-        dark.setColor(QPalette::ToolTipText, QColor(0xF5, 0xF5, 0xDC));
-        dark.setColor(QPalette::Light, QColor(0x50, 0x50, 0x50));
-        dark.setColor(QPalette::Midlight, QColor(0x45, 0x45, 0x45));
-        dark.setColor(QPalette::Dark, QColor(0x20, 0x20, 0x20));
-        dark.setColor(QPalette::Shadow, QColor(0x10, 0x10, 0x10));
+        const std::pair<QPalette::ColorRole, QRgb> colours[] = {
+            {QPalette::Window, 0x353535}, {QPalette::WindowText, 0xF0F0F0}, {QPalette::Base, 0x2A2A2A},
+            {QPalette::Text, 0xEEEEEE}, {QPalette::Button, 0x353535}, {QPalette::ButtonText, 0xF0F0F0},
+            {QPalette::ToolTipBase, 0x202020}, {QPalette::ToolTipText, 0xF5F5DC}, {QPalette::Light, 0x505050},
+            {QPalette::Midlight, 0x454545}, {QPalette::Dark, 0x202020}, {QPalette::Shadow, 0x101010}};
+        for (const auto& [role, rgb] : colours)
+            dark.setColor(role, QColor(rgb));
         QApplication::setPalette(dark);
     }
     ~CDarkPalette() { QApplication::setPalette(m_saved); }

@@ -4,6 +4,7 @@
 // finer forms.
 #include "../app/DocumentTestSupport.h"
 #include "PreviewDlg.h"
+#include "ImageMatch.h"
 #include "SetupDlg.h"
 
 #include "Resource.h"
@@ -16,32 +17,13 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-#include <cmath>
 
 namespace {
 
-// Normalised cross-correlation of the grey levels of two images of one size: 1 for the same
-// picture.
-double Correlation(const QImage& a, const QImage& b)
+// The two images' grey levels alike, 1 for the same picture.
+double Alike(const QImage& a, const QImage& b)
 {
-    double ma = 0, mb = 0;
-    const double n = (double)a.width() * a.height();
-    for (int y = 0; y < a.height(); y++)
-        for (int x = 0; x < a.width(); x++) {
-            ma += qGray(a.pixel(x, y));
-            mb += qGray(b.pixel(x, y));
-        }
-    ma /= n;
-    mb /= n;
-    double sab = 0, saa = 0, sbb = 0;
-    for (int y = 0; y < a.height(); y++)
-        for (int x = 0; x < a.width(); x++) {
-            const double da = qGray(a.pixel(x, y)) - ma, db = qGray(b.pixel(x, y)) - mb;
-            sab += da * db;
-            saa += da * da;
-            sbb += db * db;
-        }
-    return saa > 0 && sbb > 0 ? sab / std::sqrt(saa * sbb) : 0;
+    return Correlation(Greys(a, a.rect()), Greys(b, b.rect()));
 }
 
 } // namespace
@@ -90,8 +72,8 @@ TEST_F(ScaledWindowsTest, PreviewReducesThePageStraightToTheScreensPixels)
     const QRect rectText(490 * screen.width() / 2450, 728 * screen.height() / 1760, 500 * screen.width() / 2450,
                          73 * screen.height() / 1760);
     const QImage shot = screen.copy(rectText);
-    const double dStraight = Correlation(shot, straight.copy(rectText));
-    const double dDoubled = Correlation(shot, doubled.copy(rectText));
+    const double dStraight = Alike(shot, straight.copy(rectText));
+    const double dDoubled = Alike(shot, doubled.copy(rectText));
     EXPECT_GT(dStraight, 0.98);
     EXPECT_GT(dStraight, dDoubled + 0.05) << "straight " << dStraight << ", by way of logical pixels " << dDoubled;
     dlg.DestroyWindow();
