@@ -5,15 +5,17 @@
 namespace {
 
 #include "icon128.xpm"
+#include "icon128-2x.xpm"
 
 } // namespace
 
 AFX_RESOURCES(Main)
 {
-    AfxRegisterIcon(IDR_MAINFRAME, s_xpmCertificate);
+    AfxRegisterIcon(IDR_MAINFRAME, s_xpmCertificate, s_xpmCertificate2x);
 
     AfxRegisterDialogTemplate(IDD_MAIN_DIALOG,
-        DialogTemplate(459, 317, "Veltrane", DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+        DialogTemplate(459, 317, "Veltrane",
+                       DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX,
                        "宋体", 9, WS_EX_APPWINDOW)
             .Control("", IDC_GRID, "MFCGridCtrl", WS_BORDER | WS_TABSTOP, 7, 7, 385, 303)
             .PushButton("作者简介", IDC_AUTHOR_PAGE, 402, 7, 50, 14)

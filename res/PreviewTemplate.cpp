@@ -5,7 +5,8 @@
 AFX_RESOURCES(Preview)
 {
     AfxRegisterDialogTemplate(IDD_PREVIEW_DIALOG,
-        DialogTemplate(410, 292, "打印预览", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+        DialogTemplate(410, 292, "打印预览",
+                       WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | WS_THICKFRAME | WS_MAXIMIZEBOX,
                        "System", 10)
             .PushButton("关闭", IDCANCEL, 317, 271, 50, 14)
             .PushButton("上一条", IDC_PREVIOUS, 7, 271, 50, 14)

@@ -21,10 +21,14 @@ class CModifierReset : public ::testing::EmptyTestEventListener {
 
 } // namespace
 
-// Every suite runs under Qt's offscreen platform: real widgets and events, no display.
+// Every suite runs under Qt's offscreen platform: real widgets and events, no display. A
+// suite built with VELTRANE_TEST_SCALE_FACTOR runs on a screen scaled by that factor.
 int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+#ifdef VELTRANE_TEST_SCALE_FACTOR
+    setenv("QT_SCALE_FACTOR", VELTRANE_TEST_SCALE_FACTOR, 1);
+#endif
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     ::testing::UnitTest::GetInstance()->listeners().Append(new CModifierReset);

@@ -2,6 +2,12 @@
 // Coordinates are whole pixels; rectangles leave out their right and bottom edge, lines
 // their last point, as GDI does.
 //
+// An image may hold more than one pixel per logical pixel (its device pixel ratio, that of
+// the screen it is shown on): coordinates, clipping, bounds and GetPixel stay logical, fills
+// and copies cover the device pixels of the logical ones, and text and wide pens are drawn
+// by a painter scaled to the ratio, so glyphs are rendered at the screen's resolution. Blits
+// between images of different ratios scale as StretchBlt does.
+//
 // A DC holds no QPainter between calls: shapes, thin lines and blits write the image's pixels
 // directly, and text and wide pens open a painter on the image for the one call only. So any
 // number of DCs may share an image, and the image's owner may copy or resize it at any time;
@@ -72,7 +78,8 @@ public:
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
-    // A memory DC draws into the bitmap selected into it.
+    // A memory DC draws into the bitmap selected into it. Until one is, it has the device
+    // pixel ratio of pDC (1 without one), which CreateCompatibleBitmap gives its bitmaps.
     BOOL CreateCompatibleDC(CDC* pDC);
     BOOL DeleteDC();
     BOOL IsValid() const { return m_pTarget != nullptr || m_pPainter != nullptr; }
@@ -162,6 +169,8 @@ public:
 
     // The image this DC draws into (NULL for a DC without surface).
     QImage* GetImage() const { return m_pTarget; }
+    // Device pixels per logical pixel of the surface (of the compatible one without surface).
+    qreal GetDevicePixelRatio() const { return m_pTarget ? m_dRatio : m_dCompatibleRatio; }
 
 protected:
     // Draw into an image; rectClip (device coordinates) limits all drawing.
@@ -192,11 +201,21 @@ private:
 
     CTextCache::FontPtr CurrentFont() const;
     void ResetState();
+    // "Device" coordinates below are logical ones with the window origin applied; "pixels"
+    // are the image's own.
     QRect ToDevice(int l, int t, int r, int b) const;
+    QRect SurfaceRect() const;   // the image, in device coordinates
     QRect DeviceClip() const;
+    QRect ToPixels(const QRect& rect) const;
+    QRect ToImagePixels(const QRect& rect) const;
+    QRect PixelClip() const;
     void AddBounds(const QRect& rect);   // device coordinates, already clipped
     void FillDevice(const QRect& rect, COLORREF cr);
     void InvertDevice(const QRect& rect);
+    void FillPixels(const QRect& rect, QRgb px);   // pixels, within the image
+    void InvertPixels(const QRect& rect);
+    // A blit between images of different device pixel ratios, or a stretch.
+    BOOL StretchPixels(const CRect& rectDest, CDC* pSrcDC, CRect rectSrc);
     void HorzLine(int x1, int x2, int y, COLORREF cr, bool bInvert);   // device, x2 excluded
     void VertLine(int x, int y1, int y2, COLORREF cr, bool bInvert);   // device, y2 excluded
     void ThinLine(CPoint ptFrom, CPoint ptTo, COLORREF cr, bool bInvert);
@@ -214,6 +233,8 @@ private:
     void PaintImage(const CRect& rectDest, CDC* pSrcDC, const CRect& rectSrc);
 
     QImage* m_pTarget = nullptr;
+    qreal m_dRatio = 1;             // of m_pTarget
+    qreal m_dCompatibleRatio = 1;
     QPainter* m_pPainter = nullptr;
     CRect m_rectClip;               // device coordinates, within the image
     BOOL m_bMemoryDC = FALSE;

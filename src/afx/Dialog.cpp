@@ -220,9 +220,11 @@ BOOL CDialog::CreateFromTemplate(UINT nIDTemplate, CWnd* pParentWnd)
     pWidget->setWindowTitle(QString::fromUtf8(pTemplate->m_strCaption.c_str()));
     const QSize size(MulDiv(pTemplate->m_cx, m_sizeBaseUnits.cx, 4),
                      MulDiv(pTemplate->m_cy, m_sizeBaseUnits.cy, 8));
-    if (pTemplate->m_dwStyle & WS_THICKFRAME)
+    // A dialog with a sizing frame opens at its template's size, and is never made smaller.
+    if (pTemplate->m_dwStyle & WS_THICKFRAME) {
         pWidget->resize(size);
-    else
+        pWidget->setMinimumSize(size);
+    } else
         pWidget->setFixedSize(size);
     pWidget->setProperty("afxExStyle", (uint)pTemplate->m_dwExStyle);
 

@@ -1,7 +1,9 @@
 #include "Gdi.h"
 
 #include "Codec.h"
+#include "Dc.h"
 #include "Font.h"
+#include "PixelRatio.h"
 #include "Resource.h"
 
 #include <QBuffer>
@@ -30,12 +32,13 @@ void CopyFaceName(CHAR* pszDest, LPCTSTR pszFace)
     std::memcpy(pszDest, pszFace, (size_t)nLength);
 }
 
-// A bitmap as the window system makes it: black, and 1 x 1 when a side is 0.
-BOOL CreateBlackImage(QImage& image, int nWidth, int nHeight)
+// A bitmap as the window system makes it: black, and 1 x 1 when a side is 0. Sizes are
+// logical pixels; the image holds dRatio device pixels for each.
+BOOL CreateBlackImage(QImage& image, int nWidth, int nHeight, qreal dRatio = 1)
 {
     if (nWidth < 0 || nHeight < 0)
         return FALSE;
-    image = QImage(std::max(nWidth, 1), std::max(nHeight, 1), QImage::Format_RGB32);
+    image = PixelRatio::MakeImage(QSize(std::max(nWidth, 1), std::max(nHeight, 1)), dRatio, QImage::Format_RGB32);
     if (image.isNull())
         return FALSE;
     image.fill(Qt::black);
@@ -170,9 +173,11 @@ int CFont::GetLogFont(LOGFONT* pLogFont) const
     return (int)sizeof(LOGFONT);
 }
 
-BOOL CBitmap::CreateCompatibleBitmap(CDC* /*pDC*/, int nWidth, int nHeight)
+// At the device pixel ratio of pDC, so that a screen's off-screen view is as sharp as the
+// screen.
+BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight)
 {
-    m_bValid = CreateBlackImage(m_image, nWidth, nHeight);
+    m_bValid = CreateBlackImage(m_image, nWidth, nHeight, pDC ? pDC->GetDevicePixelRatio() : 1.0);
     return m_bValid;
 }
 
@@ -199,13 +204,19 @@ BOOL CBitmap::LoadPicture(LPCTSTR lpszPathName)
     return TRUE;
 }
 
+qreal CBitmap::GetDevicePixelRatio() const
+{
+    return PixelRatio::Of(m_image);
+}
+
 int CBitmap::GetBitmap(BITMAP* pBitMap) const
 {
     if (!m_bValid || !pBitMap)
         return 0;
+    const QSize size = PixelRatio::ToLogical(m_image.size(), PixelRatio::Of(m_image));
     pBitMap->bmType = 0;
-    pBitMap->bmWidth = m_image.width();
-    pBitMap->bmHeight = m_image.height();
+    pBitMap->bmWidth = size.width();
+    pBitMap->bmHeight = size.height();
     pBitMap->bmWidthBytes = (LONG)m_image.bytesPerLine();
     pBitMap->bmPlanes = 1;
     pBitMap->bmBitsPixel = (WORD)m_image.depth();

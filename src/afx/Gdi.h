@@ -77,7 +77,9 @@ struct BITMAP {
     void* bmBits;
 };
 
-// A device-dependent bitmap: an RGB image that a memory DC draws into.
+// A device-dependent bitmap: an RGB image that a memory DC draws into. Its size is in logical
+// pixels; a bitmap compatible with a DC has that DC's device pixel ratio, any other one pixel
+// per logical pixel.
 class CBitmap : public CGdiObject {
 public:
     BOOL CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight);
@@ -88,7 +90,8 @@ public:
     // cannot be read, holds no picture the reader knows, is cut short, or claims a size beyond
     // what a picture can sensibly have; none of these costs more than reading the header.
     BOOL LoadPicture(LPCTSTR lpszPathName);
-    int GetBitmap(BITMAP* pBitMap) const;   // 0 for a bitmap that was never made
+    int GetBitmap(BITMAP* pBitMap) const;   // 0 for a bitmap that was never made; logical size
+    qreal GetDevicePixelRatio() const;
     QImage& Image() { return m_image; }
     const QImage& Image() const { return m_image; }
 

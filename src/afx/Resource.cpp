@@ -4,6 +4,7 @@
 #include "Wnd.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QPixmap>
 #include <map>
@@ -14,6 +15,7 @@ namespace {
 
 struct IconEntry {
     const char* const* ppszXpm;
+    const char* const* ppszXpm2x;
     std::unique_ptr<QIcon> pIcon;   // made on first use: pixmaps need the Qt application
 };
 
@@ -33,6 +35,7 @@ std::map<UINT, IconEntry>& IconTable()
 struct CursorEntry {
     const char* const* ppszXpm;
     int xHotSpot, yHotSpot;
+    const char* const* ppszXpm2x;
     bool bLoaded = false;   // the handle is made on first use, like an icon's pixmap
     HCURSOR hCursor = IDC_ARROW;
 };
@@ -74,12 +77,13 @@ BOOL CString::LoadString(UINT nID)
     return AfxLoadString(nID, *this);
 }
 
-BOOL AfxRegisterIcon(UINT nID, const char* const* ppszXpm)
+BOOL AfxRegisterIcon(UINT nID, const char* const* ppszXpm, const char* const* ppszXpm2x)
 {
     if (!ppszXpm)
         return FALSE;
     IconEntry& entry = IconTable()[nID];
     entry.ppszXpm = ppszXpm;
+    entry.ppszXpm2x = ppszXpm2x;
     entry.pIcon.reset();
     return TRUE;
 }
@@ -95,6 +99,9 @@ HICON AfxLoadIcon(UINT nID)
         if (pixmap.isNull())
             return nullptr;
         entry.pIcon = std::make_unique<QIcon>(pixmap);
+        // The icon picks the larger picture wherever it is shown at twice the size.
+        if (entry.ppszXpm2x)
+            entry.pIcon->addPixmap(QPixmap(entry.ppszXpm2x));
     }
     return reinterpret_cast<HICON>(entry.pIcon.get());
 }
@@ -104,11 +111,12 @@ QIcon AfxIconToQIcon(HICON hIcon)
     return hIcon ? *reinterpret_cast<const QIcon*>(hIcon) : QIcon();
 }
 
-BOOL AfxRegisterCursorResource(UINT nID, const char* const* ppszXpm, int xHotSpot, int yHotSpot)
+BOOL AfxRegisterCursorResource(UINT nID, const char* const* ppszXpm, int xHotSpot, int yHotSpot,
+                               const char* const* ppszXpm2x)
 {
     if (!ppszXpm)
         return FALSE;
-    CursorTable()[nID] = CursorEntry{ppszXpm, xHotSpot, yHotSpot};
+    CursorTable()[nID] = CursorEntry{ppszXpm, xHotSpot, yHotSpot, ppszXpm2x};
     return TRUE;
 }
 
@@ -119,9 +127,13 @@ HCURSOR AfxLoadCursor(UINT nID)
         return IDC_ARROW;
     CursorEntry& entry = it->second;
     if (!entry.bLoaded) {
-        QPixmap pixmap(entry.ppszXpm);
+        // The larger form is drawn at two pixels per pixel; its hot spot is in logical pixels.
+        const bool bLarge = entry.ppszXpm2x && qApp->devicePixelRatio() >= 1.5;
+        QPixmap pixmap(bLarge ? entry.ppszXpm2x : entry.ppszXpm);
         if (pixmap.isNull())
             return IDC_ARROW;
+        if (bLarge)
+            pixmap.setDevicePixelRatio(2);
         entry.hCursor = AfxRegisterCursor(QCursor(pixmap, entry.xHotSpot, entry.yHotSpot));
         entry.bLoaded = true;
     }

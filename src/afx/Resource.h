@@ -14,17 +14,21 @@ BOOL AfxRegisterString(UINT nID, const char* pszUtf8);
 // FALSE (and rString emptied) when the table has no such string; an empty one counts as none.
 BOOL AfxLoadString(UINT nID, CString& rString);
 
-// An icon drawn as an XPM image (rows of text), the way resource files hold small pictures.
-BOOL AfxRegisterIcon(UINT nID, const char* const* ppszXpm);
+// An icon drawn as an XPM image (rows of text), the way resource files hold small pictures,
+// and optionally the same picture at twice the size, for scaled screens.
+BOOL AfxRegisterIcon(UINT nID, const char* const* ppszXpm, const char* const* ppszXpm2x = nullptr);
 // NULL when there is no such icon. Icons live as long as the process.
 HICON AfxLoadIcon(UINT nID);
 // The Qt icon of an icon handle (an empty icon for NULL).
 QIcon AfxIconToQIcon(HICON hIcon);
 
-// A cursor drawn as an XPM image, with its hot spot in the image's pixels.
-BOOL AfxRegisterCursorResource(UINT nID, const char* const* ppszXpm, int xHotSpot, int yHotSpot);
-// The cursor handle of a registered cursor; the arrow when there is no such cursor. Cursors
-// live as long as the process.
+// A cursor drawn as an XPM image, with its hot spot in the image's pixels, and optionally the
+// same cursor at twice the size (the hot spot stays given for the first).
+BOOL AfxRegisterCursorResource(UINT nID, const char* const* ppszXpm, int xHotSpot, int yHotSpot,
+                               const char* const* ppszXpm2x = nullptr);
+// The cursor handle of a registered cursor; the arrow when there is no such cursor. On a
+// screen scaled by 1.5 or more the cursor is its twice-as-large form, where it has one.
+// Cursors live as long as the process.
 HCURSOR AfxLoadCursor(UINT nID);
 
 // A bitmap is a picture file compiled into the program as a Qt resource (":/res/...");

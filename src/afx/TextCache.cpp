@@ -1,6 +1,7 @@
 #include "TextCache.h"
 
 #include "Font.h"
+#include "PixelRatio.h"
 
 #include <QCoreApplication>
 #include <QFontInfo>
@@ -41,6 +42,7 @@ struct TextEntry {
     CTextCache::FontPtr pGlyphFont;   // null when the font draws the text itself
     int nWidth = 0;
     bool bPrepared = false;
+    qreal dPreparedRatio = 1;
     QStaticText prepared;
     QString elided;
     QImage rendered;   // null until asked for
@@ -205,16 +207,18 @@ int CTextCache::Width(const FontInfo& font, const QString& text)
     return Entry(font, text, -1).nWidth;
 }
 
-QStaticText CTextCache::Prepared(const FontInfo& font, const QString& text)
+QStaticText CTextCache::Prepared(const FontInfo& font, const QString& text, qreal dRatio)
 {
     TextEntry& entry = Entry(font, text, -1);
     if (entry.pGlyphFont)
-        return Prepared(*entry.pGlyphFont, text);
-    if (!entry.bPrepared) {
-        entry.prepared.setText(text);
+        return Prepared(*entry.pGlyphFont, text, dRatio);
+    if (!entry.bPrepared || entry.dPreparedRatio != dRatio) {
+        // A fresh object: copies handed out before share the layout for the old ratio.
+        entry.prepared = QStaticText(text);
         entry.prepared.setTextFormat(Qt::PlainText);
-        entry.prepared.prepare(QTransform(), font.font);
+        entry.prepared.prepare(QTransform::fromScale(dRatio, dRatio), font.font);
         entry.bPrepared = true;
+        entry.dPreparedRatio = dRatio;
     }
     return entry.prepared;
 }
@@ -230,18 +234,20 @@ int CTextCache::InkMargin(const FontInfo& font)
     return std::max(2, font.nHeight / 4);
 }
 
-const QImage& CTextCache::Rendered(const FontInfo& font, const QString& text, QRgb rgb, QPoint& ptOffset)
+const QImage& CTextCache::Rendered(const FontInfo& font, const QString& text, QRgb rgb, qreal dRatio,
+                                   QPoint& ptOffset)
 {
     const int nMargin = InkMargin(font);
     ptOffset = QPoint(-nMargin, -nMargin);
     TextEntry* pEntry = &Entry(font, text, -1);
     if (pEntry->pGlyphFont) {
         const FontPtr pGlyphFont = pEntry->pGlyphFont;   // the entry may go while it draws
-        return Rendered(*pGlyphFont, text, rgb, ptOffset);
+        return Rendered(*pGlyphFont, text, rgb, dRatio, ptOffset);
     }
-    if (!pEntry->rendered.isNull() && pEntry->rgbRendered == rgb)
+    if (!pEntry->rendered.isNull() && pEntry->rgbRendered == rgb && pEntry->rendered.devicePixelRatio() == dRatio)
         return pEntry->rendered;
-    QImage image(pEntry->nWidth + 2 * nMargin, font.nHeight + 2 * nMargin, QImage::Format_ARGB32_Premultiplied);
+    QImage image = PixelRatio::MakeImage(QSize(pEntry->nWidth + 2 * nMargin, font.nHeight + 2 * nMargin), dRatio,
+                                         QImage::Format_ARGB32_Premultiplied);
     if (s_nRenderedBytes + image.sizeInBytes() > kMaxRenderedBytes) {
         Texts().clear();
         s_nRenderedBytes = 0;
@@ -251,7 +257,7 @@ const QImage& CTextCache::Rendered(const FontInfo& font, const QString& text, QR
     QPainter painter(&image);
     painter.setFont(font.font);
     painter.setPen(QColor::fromRgb(rgb));
-    painter.drawStaticText(QPoint(nMargin, nMargin), Prepared(font, text));
+    painter.drawStaticText(QPoint(nMargin, nMargin), Prepared(font, text, image.devicePixelRatio()));
     painter.end();
     s_nRenderedBytes += image.sizeInBytes() - pEntry->rendered.sizeInBytes();
     pEntry->rendered = std::move(image);

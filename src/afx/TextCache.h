@@ -37,17 +37,20 @@ public:
     // The advance width of a single-line text, drawn in its glyph font.
     static int Width(const FontInfo& font, const QString& text);
     // The text laid out, ready for QPainter::drawStaticText with the same font (the glyph
-    // font, which the font of a text with empty glyphs hands these on to).
-    static QStaticText Prepared(const FontInfo& font, const QString& text);
+    // font, which the font of a text with empty glyphs hands these on to) on a painter scaled
+    // by dRatio (the device pixel ratio of the image it draws into).
+    static QStaticText Prepared(const FontInfo& font, const QString& text, qreal dRatio = 1);
     // Whether the raster engine draws this font's glyphs as outlines, afresh at every call,
     // rather than from its glyph cache: fonts much taller than screen text are.
     static bool IsDrawnAsOutlines(const FontInfo& font);
     // How far a glyph may reach past its text cell on any side: what the images below keep.
     static int InkMargin(const FontInfo& font);
-    // The text drawn in colour rgb on a transparent image, kept for the next call; its top-left
-    // lies at ptOffset from the text's top-left. For outline fonts, whose glyphs the engine
-    // does not keep: a certificate draws the same characters at 70 to 100 pixels on every page.
-    static const QImage& Rendered(const FontInfo& font, const QString& text, QRgb rgb, QPoint& ptOffset);
+    // The text drawn in colour rgb on a transparent image of device pixel ratio dRatio, kept
+    // for the next call; its top-left lies at ptOffset (logical) from the text's top-left. For
+    // outline fonts, whose glyphs the engine does not keep: a certificate draws the same
+    // characters at 70 to 100 pixels on every page.
+    static const QImage& Rendered(const FontInfo& font, const QString& text, QRgb rgb, qreal dRatio,
+                                  QPoint& ptOffset);
     // The text cut to at most nWidth pixels, ending in an ellipsis when it had to be cut.
     static QString Elided(const FontInfo& font, const QString& text, int nWidth);
     // Forgets everything; runs when the application object goes, before the fonts do.

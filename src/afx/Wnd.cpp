@@ -486,6 +486,8 @@ BOOL CWnd::ShowWindow(int nCmdShow)
     const BOOL bWasVisible = !m_hWnd->isHidden();
     if (nCmdShow == SW_HIDE) {
         m_hWnd->hide();
+    } else if (nCmdShow == SW_SHOWMAXIMIZED) {
+        m_hWnd->showMaximized();
     } else {
         if (nCmdShow == SW_SHOWNA || nCmdShow == SW_SHOWNOACTIVATE)
             m_hWnd->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -648,6 +650,7 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_RBUTTONDOWN: OnRButtonDown((UINT)wParam, point); return 0;
     case WM_RBUTTONUP: OnRButtonUp((UINT)wParam, point); return 0;
     case WM_MOUSEWHEEL: return OnMouseWheel(LOWORD(wParam), (short)HIWORD(wParam), point);
+    case WM_MOUSEHWHEEL: OnMouseHWheel(LOWORD(wParam), (short)HIWORD(wParam), point); return 0;
     case WM_KEYDOWN: OnKeyDown((UINT)wParam, nRepCnt, nKeyFlags); return 0;
     case WM_KEYUP: OnKeyUp((UINT)wParam, nRepCnt, nKeyFlags); return 0;
     case WM_SYSKEYDOWN: OnSysKeyDown((UINT)wParam, nRepCnt, nKeyFlags); return 0;
@@ -985,6 +988,11 @@ BOOL CWnd::OnMouseWheel(UINT nFlags, short zDelta, CPoint pt)
 {
     return (BOOL)DefWindowProc(WM_MOUSEWHEEL, (WPARAM)(DWORD)MAKELONG(nFlags, (WORD)zDelta),
                                PackPoint(pt));
+}
+
+void CWnd::OnMouseHWheel(UINT nFlags, short zDelta, CPoint pt)
+{
+    DefWindowProc(WM_MOUSEHWHEEL, (WPARAM)(DWORD)MAKELONG(nFlags, (WORD)zDelta), PackPoint(pt));
 }
 
 void CWnd::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags)

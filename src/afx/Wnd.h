@@ -179,7 +179,11 @@ protected:
     virtual void OnLButtonDblClk(UINT nFlags, CPoint point);
     virtual void OnRButtonDown(UINT nFlags, CPoint point);
     virtual void OnRButtonUp(UINT nFlags, CPoint point);
+    // zDelta: 120 a notch, up (away from the user) positive; finer wheels and touchpads come
+    // in whole steps of lines (WheelAccumulator.h). pt is in screen coordinates.
     virtual BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt);
+    // The same sideways (a tilted wheel, Shift with the wheel, a swipe): right positive.
+    virtual void OnMouseHWheel(UINT nFlags, short zDelta, CPoint pt);
     virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     virtual void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
     virtual void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);

@@ -1,6 +1,8 @@
 #include "WndPrivate.h"
 
 #include "Keyboard.h"
+#include "PixelRatio.h"
+#include "WheelAccumulator.h"
 #include "WndState.h"
 
 #include <QApplication>
@@ -213,21 +215,30 @@ void CWndPrivate::UpdateClientArea()
                               MAKELPARAM((WORD)size.width(), (WORD)size.height()), false);
 }
 
+qreal CWndPrivate::ScreenRatio() const
+{
+    return PixelRatio::Usable(m_pWidget->devicePixelRatioF());
+}
+
 // The backing image keeps its pixels; new areas start in the window colour until painted.
+// It has the device pixel ratio of the widget's screen; on another ratio it starts afresh.
 // A DC drawing into the image meanwhile makes the change wait for its release.
 void CWndPrivate::ResizeImage(QSize size)
 {
-    const QSize sizeImage(std::max(1, size.width()), std::max(1, size.height()));
+    const qreal dRatio = ScreenRatio();
+    const QSize sizeImage = PixelRatio::ToDevice(QSize(std::max(1, size.width()), std::max(1, size.height())), dRatio);
+    const bool bSameRatio = !m_image.isNull() && PixelRatio::Of(m_image) == dRatio;
     if (m_nDCs > 0) {
-        m_bResizePending = sizeImage != m_image.size();
+        m_bResizePending = sizeImage != m_image.size() || !bSameRatio;
         return;
     }
     m_bResizePending = false;
-    if (m_image.size() == sizeImage)
+    if (m_image.size() == sizeImage && bSameRatio)
         return;
     QImage image(sizeImage, QImage::Format_RGB32);
+    image.setDevicePixelRatio(dRatio);
     image.fill(ToQColor(GetSysColor(COLOR_WINDOW)));
-    if (!m_image.isNull()) {
+    if (bSameRatio) {
         const int cx = std::min(image.width(), m_image.width());
         const int cy = std::min(image.height(), m_image.height());
         for (int y = 0; y < cy; ++y)
@@ -275,9 +286,19 @@ void CWndPrivate::RunPaint()
     }
 }
 
+// A window moved to a screen of another device pixel ratio is drawn afresh at that ratio.
+void CWndPrivate::FollowScreenRatio()
+{
+    if (m_image.isNull() || PixelRatio::Of(m_image) == ScreenRatio())
+        return;
+    ResizeImage(ClientRect().size());
+    Invalidate(ClientRect(), true);
+}
+
 bool CWndPrivate::OnQtPaint(QPaintEvent* pEvent)
 {
     QPointer<CWndPrivate> pGuard(this);
+    FollowScreenRatio();
     if (!m_bPlain) {
         // What Qt repaints is invalid for the handlers too; the default lets the widget paint.
         m_rgnInvalid += pEvent->region() & ClientRect();
@@ -309,7 +330,14 @@ void CWndPrivate::Blit(QPaintEvent* pEvent)
         painter.setBrush(Qt::NoBrush);
         painter.drawRect(m_pWidget->rect().adjusted(0, 0, -1, -1));
     }
-    painter.drawImage(rectClient.topLeft(), m_image, QRect(QPoint(0, 0), rectClient.size()));
+    if (PixelRatio::Of(m_image) == 1) {
+        painter.drawImage(rectClient.topLeft(), m_image, QRect(QPoint(0, 0), rectClient.size()));
+    } else {
+        painter.save();
+        painter.setClipRect(rectClient, Qt::IntersectClip);
+        painter.drawImage(rectClient.topLeft(), m_image);
+        painter.restore();
+    }
     if (m_bars[SB_HORZ].bShown && m_bars[SB_VERT].bShown) {
         const int nExtent = BarExtent();
         painter.fillRect(QRect(rectClient.right() + 1, rectClient.bottom() + 1, nExtent, nExtent),
@@ -442,23 +470,38 @@ bool CWndPrivate::OnQtMouse(QMouseEvent* pEvent)
     return true;
 }
 
+// A standard control gets each event as it comes (its widget scrolls by fractions itself); a
+// plain window gets whole steps, vertical and horizontal, gathered from the events.
 bool CWndPrivate::OnQtWheel(QWheelEvent* pEvent)
 {
     CWndState& state = CWndState::Get();
-    UINT message = WM_MOUSEWHEEL;
-    int nDelta = pEvent->angleDelta().y();
-    if (nDelta == 0 && pEvent->angleDelta().x() != 0) {
-        message = WM_MOUSEHWHEEL;
-        nDelta = -pEvent->angleDelta().x();   // the window system counts tilting right as positive
-    }
     const QPoint ptScreen = state.ClipPoint(pEvent->globalPosition().toPoint());
     const UINT nFlags = MouseFlags(pEvent->buttons(), pEvent->modifiers());
+    const LPARAM lPoint = PackPoint(ptScreen.x(), ptScreen.y());
     CEventDelivery delivery;
     delivery.pEvent = pEvent;
     delivery.pWidget = m_pWidget;
     pEvent->accept();
-    state.Dispatch(m_pWnd, message, (WPARAM)(DWORD)MAKELONG(nFlags, (WORD)(short)nDelta),
-                   PackPoint(ptScreen.x(), ptScreen.y()), true, &delivery);
+    CWnd* pWnd = m_pWnd;
+    const auto send = [&](UINT message, int nDelta) {
+        state.Dispatch(pWnd, message, (WPARAM)(DWORD)MAKELONG(nFlags, (WORD)(short)nDelta), lPoint, true, &delivery);
+    };
+    if (!m_bPlain) {
+        const QPoint ptAngle = pEvent->angleDelta();
+        if (ptAngle.y() == 0 && ptAngle.x() != 0)
+            send(WM_MOUSEHWHEEL, -ptAngle.x());   // the window system counts tilting right as positive
+        else
+            send(WM_MOUSEWHEEL, ptAngle.y());
+        return true;
+    }
+    const CWheelAccumulator::Steps steps = m_wheel.Add(pEvent->angleDelta(), pEvent->pixelDelta(),
+                                                       (pEvent->modifiers() & Qt::ShiftModifier) != 0,
+                                                       pEvent->phase() == Qt::ScrollBegin);
+    QPointer<CWndPrivate> pGuard(this);
+    if (steps.nVert != 0)
+        send(WM_MOUSEWHEEL, steps.nVert);
+    if (steps.nHorz != 0 && pGuard)
+        send(WM_MOUSEHWHEEL, steps.nHorz);
     return true;
 }
 

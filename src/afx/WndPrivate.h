@@ -3,6 +3,7 @@
 // region, the scroll bars and their SCROLLINFO, the timers, the font.
 #pragma once
 
+#include "WheelAccumulator.h"
 #include "Wnd.h"
 
 #include <QImage>
@@ -81,6 +82,8 @@ public:
     // Client size changes: resize the backing image, invalidate, send WM_SIZE.
     void UpdateClientArea();
     void ResizeImage(QSize size);
+    qreal ScreenRatio() const;
+    void FollowScreenRatio();
     void Invalidate(const QRect& rect, bool bErase);   // client coordinates
     void RunPaint();                                   // one WM_PAINT cycle now
     // DCs drawing into the backing image; a resize waits until the last one is released.
@@ -92,6 +95,9 @@ public:
     // A standard control's own handling of an input or focus message (DefWindowProc).
     static bool IsWidgetMessage(UINT message);
     static bool DeliverToWidget(CWnd* pWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+    // Wheel turns not yet making a whole step.
+    CWheelAccumulator m_wheel;
 
     // Timers: window timer id -> Qt timer id.
     std::map<UINT_PTR, int> m_timers;

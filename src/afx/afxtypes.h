@@ -423,6 +423,8 @@ struct NMHDR {
 #define SWP_HIDEWINDOW 0x0080
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
+#define SW_SHOWMAXIMIZED 3
+#define SW_MAXIMIZE 3
 #define SW_SHOWNOACTIVATE 4
 #define SW_SHOW 5
 #define SW_SHOWNA 8

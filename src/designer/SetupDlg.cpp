@@ -133,18 +133,20 @@ void CSetupDlg::WriteBackItem(CPrintItem* pItem)
 
 // Views.
 
+// Both views are compatible with the window, at its screen's resolution.
 void CSetupDlg::CreateViews()
 {
+    CClientDC dcWindow(this);
     if (!m_pBackDC) {
         m_pBackDC = new CDC;
-        m_pBackDC->CreateCompatibleDC(nullptr);
+        m_pBackDC->CreateCompatibleDC(&dcWindow);
         m_bitmapBack.CreateCompatibleBitmap(m_pBackDC, m_nClientWidth, m_nClientHeight);
         m_pBackDC->SelectObject(&m_bitmapBack);
         DrawBackgroundView();
     }
     if (!m_pMemDC) {
         m_pMemDC = new CDC;
-        m_pMemDC->CreateCompatibleDC(nullptr);
+        m_pMemDC->CreateCompatibleDC(&dcWindow);
         m_bitmapMem.CreateCompatibleBitmap(m_pMemDC, m_nClientWidth, m_nClientHeight);
         m_pMemDC->SelectObject(&m_bitmapMem);
         ComposeView();
@@ -197,6 +199,11 @@ void CSetupDlg::ComposeView()
     CDC* pDC = m_pMemDC;
     pDC->BitBlt(0, 0, m_nClientWidth, m_nClientHeight, m_pBackDC, 0, 0, SRCCOPY);
     pDC->SetBkMode(TRANSPARENT);
+    // The lines above and below the page stand on the window's colour and take the text
+    // colour that goes with it, so a dark desktop theme keeps them readable; the light-blue
+    // box and the page keep the black they are drawn for.
+    const COLORREF crLineText = GetSysColor(COLOR_BTNTEXT);
+    pDC->SetTextColor(crLineText);
 
     // The paper size, and the light-blue box after it that opens the paper-size editor.
     CString strSize;
@@ -208,9 +215,12 @@ void CSetupDlg::ComposeView()
     m_rectSizeButton.left = pDC->GetTextExtent(strSize).cx + 40;
     m_rectSizeButton.right = m_rectSizeButton.left + pDC->GetTextExtent(strButton).cx + 5;
     pDC->FillSolidRect(&m_rectSizeButton, s_crSizeButton);
+    pDC->SetTextColor(RGB(0, 0, 0));
     pDC->DrawText(strButton, &m_rectSizeButton, s_nLineFormat | DT_CENTER);
 
+    pDC->SetTextColor(crLineText);
     pDC->TextOut(m_rectPage.left, m_rectPage.bottom, StatusText());
+    pDC->SetTextColor(RGB(0, 0, 0));
 
     for (int i = 0; i < m_pPrintSet->GetItemCount(); i++)
         DrawItem(m_pPrintSet->GetItem(i));

@@ -267,6 +267,7 @@ protected:
                    const CRect* pClipRect);
     BOOL DrawGridLines(CDC* pDC, const CCellRange& visibleCells, const CRect& rectVisible);
     void ScrollGrid(int nBar, UINT nSBCode);
+    void PostWheelScrolls(UINT nMessage, int nDelta);
     void UpdateDividerMode(CPoint point);
     void OnMouseHover(CPoint point);
     // Model helpers.
@@ -324,6 +325,7 @@ protected:
     void OnLButtonDblClk(UINT nFlags, CPoint point) override;
     void OnRButtonUp(UINT nFlags, CPoint point) override;
     BOOL OnMouseWheel(UINT nFlags, short zDelta, CPoint pt) override;
+    void OnMouseHWheel(UINT nFlags, short zDelta, CPoint pt) override;
     void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;
     void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags) override;
     void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) override;

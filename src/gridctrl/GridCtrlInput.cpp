@@ -449,12 +449,25 @@ void CGridCtrl::OnRButtonUp(UINT nFlags, CPoint point)
 // Scrolls by lines (or pages, with -1 rows per notch); focus and selection stay.
 BOOL CGridCtrl::OnMouseWheel(UINT nFlags, short zDelta, CPoint pt)
 {
+    PostWheelScrolls(WM_VSCROLL, zDelta);
+    return CWnd::OnMouseWheel(nFlags, zDelta, pt);
+}
+
+// Sideways the same by columns: as many per notch as rows go down.
+void CGridCtrl::OnMouseHWheel(UINT nFlags, short zDelta, CPoint pt)
+{
+    PostWheelScrolls(WM_HSCROLL, -zDelta);
+    CWnd::OnMouseHWheel(nFlags, zDelta, pt);
+}
+
+// A positive delta scrolls back (up, left), a negative one on.
+void CGridCtrl::PostWheelScrolls(UINT nMessage, int nDelta)
+{
     const BOOL bPages = m_nRowsPerWheelNotch == -1;
-    const int nSteps = bPages ? zDelta / 120 : zDelta * m_nRowsPerWheelNotch / 120;
+    const int nSteps = bPages ? nDelta / 120 : nDelta * m_nRowsPerWheelNotch / 120;
     const UINT nCode = nSteps > 0 ? (bPages ? SB_PAGEUP : SB_LINEUP) : (bPages ? SB_PAGEDOWN : SB_LINEDOWN);
     for (int i = 0; i < std::abs(nSteps); i++)
-        PostMessage(WM_VSCROLL, nCode, 0);
-    return CWnd::OnMouseWheel(nFlags, zDelta, pt);
+        PostMessage(nMessage, nCode, 0);
 }
 
 // ---------------------------------------------------------------------------------------------

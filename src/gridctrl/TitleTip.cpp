@@ -101,7 +101,9 @@ void CTitleTip::OnPaint()
         DrawTitle(&dc);
 }
 
-// The text at the tip's corner over the class background, or over crBackClr when given.
+// The text at the tip's corner over the class background, or over crBackClr when given. Over
+// the system's tip colour the text takes the system's tip text colour, so the pair stays
+// readable in any desktop theme.
 void CTitleTip::DrawTitle(CDC* pDC)
 {
     CFont font;
@@ -117,6 +119,8 @@ void CTitleTip::DrawTitle(CDC* pDC)
     }
     if (m_crTitleText != CLR_DEFAULT)
         pDC->SetTextColor(m_crTitleText);
+    else if (m_crTitleBack == CLR_DEFAULT)
+        pDC->SetTextColor(GetSysColor(COLOR_INFOTEXT));
     pDC->SetBkMode(TRANSPARENT);
     pDC->TextOut(0, 0, m_strTitle);
     pDC->SelectObject(pOldFont);

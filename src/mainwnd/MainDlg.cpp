@@ -99,6 +99,7 @@ BOOL CMainDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
 
     SetUpTable();
+    SetUpLayout();
     SetModified(FALSE);
     // A document that cannot be read was reported; the window opens on a new one.
     if (!m_strOpenPath.IsEmpty())
@@ -124,6 +125,23 @@ void CMainDlg::SetUpTable()
     m_wndGrid.SetColumnWidth(0, 40);
     CRowNumbers::Number(m_wndGrid, 1);
     m_wndGrid.SetGrowRowLimit(CDocumentFile::MAX_ROWS);
+}
+
+// The window may be sized and maximised from its template's size up: the table grows with
+// it, and the buttons keep their column at the right edge.
+void CMainDlg::SetUpLayout()
+{
+    m_layout.Create(this);
+    m_layout.AddItem(IDC_GRID, CDynamicLayout::MoveNone(), CDynamicLayout::SizeHorizontalAndVertical(100, 100));
+    for (int nID : {IDC_AUTHOR_PAGE, IDC_LAYOUT_DESIGN, IDC_PREVIEW, IDC_OPEN_FILE, IDC_SAVE_FILE,
+                    IDC_SAVE_FILE_AS, IDC_CLOSE_FILE})
+        m_layout.AddItem(nID, CDynamicLayout::MoveHorizontal(100), CDynamicLayout::SizeNone());
+}
+
+void CMainDlg::OnSize(UINT nType, int cx, int cy)
+{
+    CDialog::OnSize(nType, cx, cy);
+    m_layout.Adjust();
 }
 
 BOOL CMainDlg::UpdateTitle()

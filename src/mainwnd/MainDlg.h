@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Dialog.h"
+#include "DynamicLayout.h"
 #include "GridCtrl.h"
 #include "PrintItem.h"
 #include "PrintSet.h"
@@ -59,6 +60,7 @@ protected:
     void OnSysCommand(UINT nID, LPARAM lParam) override;
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     BOOL OnQueryEndSession() override;
+    void OnSize(UINT nType, int cx, int cy) override;
 
     // Buttons.
     void OnLayoutDesign();
@@ -79,6 +81,7 @@ protected:
 
 private:
     void SetUpTable();
+    void SetUpLayout();
     BOOL ReadDocument(const CString& strPath);
     void ShowTitle();
     void NoteTableChanges();
@@ -92,4 +95,5 @@ private:
     int m_nTitleNameEnd;
     // The widths of the record columns as the file has them.
     int m_arrSavedWidths[CPrintItem::FIELD_COUNT];
+    CDynamicLayout m_layout;
 };

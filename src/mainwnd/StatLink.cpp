@@ -2,6 +2,9 @@
 
 #include "Shell.h"
 
+#include <algorithm>
+#include <cmath>
+
 IMPLEMENT_DYNAMIC(CStaticLink, CObject)
 
 COLORREF g_crUnvisited = RGB(0, 0, 255);
@@ -9,6 +12,28 @@ COLORREF g_crVisited = RGB(128, 0, 128);
 COLORREF g_crHover = RGB(255, 0, 0);
 
 namespace {
+
+// The background a link brings where the dialog's is too dark for its colours.
+const COLORREF g_crOwnBackground = RGB(255, 255, 255);
+// Below this contrast a text is hard to read (3:1 for text of dialog size).
+constexpr double kMinContrast = 3.0;
+
+// Relative luminance, 0 for black to 1 for white, as the eye weighs the channels of sRGB.
+double Luminance(COLORREF cr)
+{
+    const auto channel = [](int n) {
+        const double c = n / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(GetRValue(cr)) + 0.7152 * channel(GetGValue(cr)) + 0.0722 * channel(GetBValue(cr));
+}
+
+// From 1 (the same colour) to 21 (black on white).
+double Contrast(COLORREF cr1, COLORREF cr2)
+{
+    const double l1 = Luminance(cr1), l2 = Luminance(cr2);
+    return (std::max(l1, l2) + 0.05) / (std::min(l1, l2) + 0.05);
+}
 
 // The pointing hand of all links, looked up once.
 HCURSOR g_hCursorLink = IDC_ARROW;
@@ -38,7 +63,16 @@ void CStaticLink::PostNcDestroy()
         delete this;
 }
 
-// Blue, red or purple text in the label's own font, over the dialog's background.
+// All three colours are weighed, so a label does not change its background while hovered.
+BOOL CStaticLink::NeedsOwnBackground()
+{
+    const COLORREF crDialog = GetSysColor(COLOR_BTNFACE);
+    return std::min({Contrast(g_crUnvisited, crDialog), Contrast(g_crVisited, crDialog),
+                     Contrast(g_crHover, crDialog)}) < kMinContrast;
+}
+
+// Blue, red or purple text in the label's own font, over the dialog's background, or over a
+// light one of the label's own where the dialog's is too dark for these colours.
 HBRUSH CStaticLink::CtlColor(CDC* pDC, UINT)
 {
     if ((GetStyle() & 0xFF) > SS_RIGHT)
@@ -52,6 +86,12 @@ HBRUSH CStaticLink::CtlColor(CDC* pDC, UINT)
     if (m_fontLink.IsValid())
         pDC->SelectObject(&m_fontLink);
     pDC->SetTextColor(m_crText);
+    if (NeedsOwnBackground()) {
+        if (!m_brushBack.IsValid())
+            m_brushBack.CreateSolidBrush(g_crOwnBackground);
+        pDC->SetBkMode(OPAQUE);
+        return &m_brushBack;
+    }
     pDC->SetBkMode(TRANSPARENT);
     return (HBRUSH)GetStockObject(NULL_BRUSH);
 }

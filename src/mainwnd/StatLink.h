@@ -1,6 +1,7 @@
 // CStaticLink: a static text control that behaves as a hyperlink. It is blue, red while the
 // pointer is over it, purple once its link opened, and opens the link with the shell when
-// clicked.
+// clicked. Its colours are its own: on a dialog background too dark for them (a dark desktop
+// theme) it brings a light background of its own.
 #pragma once
 
 #include "Controls.h"
@@ -35,6 +36,9 @@ public:
     BOOL m_bHover;
     UINT m_nHoverTimer;
 
+    // Whether the link colours lack contrast against the dialog's colour.
+    static BOOL NeedsOwnBackground();
+
 protected:
     void PostNcDestroy() override;
     HBRUSH CtlColor(CDC* pDC, UINT nCtlColor) override;
@@ -42,4 +46,7 @@ protected:
     void OnLButtonDown(UINT nFlags, CPoint point) override;
     BOOL OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message) override;
     void OnTimer(UINT_PTR nIDEvent) override;
+
+private:
+    CBrush m_brushBack;
 };

@@ -47,6 +47,8 @@ void CPicture::RenderBuiltIn(CDC* pDC, const CRect& rect)
     RenderFitted(m_bitmapBuiltIn, m_bitmapBuiltInFitted, pDC, rect);
 }
 
+// The stretched copy is compatible with pDC: on a screen of two device pixels per pixel it
+// holds the picture at that resolution.
 void CPicture::RenderFitted(const CBitmap& source, CBitmap& fitted, CDC* pDC, const CRect& rect)
 {
     const int cx = rect.Width(), cy = rect.Height();
@@ -56,8 +58,9 @@ void CPicture::RenderFitted(const CBitmap& source, CBitmap& fitted, CDC* pDC, co
     CBitmap& bitmapSource = const_cast<CBitmap&>(source);   // selected for reading only
     CDC dcMem;
     dcMem.CreateCompatibleDC(pDC);
-    const BOOL bFitted = fitted.GetBitmap(&bmFitted) && bmFitted.bmWidth == cx && bmFitted.bmHeight == cy;
-    if (!bFitted && fitted.CreateBitmap(cx, cy)) {
+    const BOOL bFitted = fitted.GetBitmap(&bmFitted) && bmFitted.bmWidth == cx && bmFitted.bmHeight == cy
+                         && fitted.GetDevicePixelRatio() == pDC->GetDevicePixelRatio();
+    if (!bFitted && fitted.CreateCompatibleBitmap(pDC, cx, cy)) {
         CDC dcFitted;
         dcFitted.CreateCompatibleDC(pDC);
         CBitmap* pOldFitted = dcFitted.SelectObject(&fitted);
@@ -67,7 +70,8 @@ void CPicture::RenderFitted(const CBitmap& source, CBitmap& fitted, CDC* pDC, co
         dcMem.SelectObject(pOldBitmap);
         dcFitted.SelectObject(pOldFitted);
     }
-    if (fitted.GetBitmap(&bmFitted) && bmFitted.bmWidth == cx && bmFitted.bmHeight == cy) {
+    if (fitted.GetBitmap(&bmFitted) && bmFitted.bmWidth == cx && bmFitted.bmHeight == cy
+        && fitted.GetDevicePixelRatio() == pDC->GetDevicePixelRatio()) {
         CBitmap* pOldBitmap = dcMem.SelectObject(&fitted);
         pDC->StretchBlt(rect.left, rect.top, cx, cy, &dcMem, 0, 0, cx, cy, SRCCOPY);
         dcMem.SelectObject(pOldBitmap);

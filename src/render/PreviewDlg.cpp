@@ -6,6 +6,8 @@
 #include "MainDlg.h"
 #include "PdfExport.h"
 
+#include <algorithm>
+
 AFX_USE_RESOURCES(Preview)
 AFX_USE_RESOURCES(PdfExport)
 
@@ -31,10 +33,49 @@ BOOL CPreviewDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     m_wndCertificate.m_pPrintSet = m_pPrintSet;
+    SetUpLayout();
     CString strCaption;
     strCaption.LoadString(IDS_PREVIEW_CAPTION);
     SetWindowText(strCaption);
     return TRUE;
+}
+
+void CPreviewDlg::SetUpLayout()
+{
+    m_layout.Create(this);
+    m_layout.AddItem(IDC_CERTIFICATE, CDynamicLayout::MoveNone(), CDynamicLayout::SizeHorizontalAndVertical(100, 100));
+    for (int nID : {IDCANCEL, IDC_PREVIOUS, IDC_NEXT, IDC_PRINT, IDC_PRINT_ALL, IDC_EXPORT_PDF, IDC_PRINT_CALIBRATE})
+        m_layout.AddItem(nID, CDynamicLayout::MoveSettings {50, 100}, CDynamicLayout::SizeNone());
+    FitPage();
+}
+
+void CPreviewDlg::OnSize(UINT nType, int cx, int cy)
+{
+    CDialog::OnSize(nType, cx, cy);
+    m_layout.Adjust();
+    FitPage();
+}
+
+// The page's client area (within the control's one-pixel frame) gets the paper's proportions,
+// as large as the room allows; the dialog's own colour shows around it.
+void CPreviewDlg::FitPage()
+{
+    CRect rectRoom;
+    if (!m_pPrintSet || !m_layout.GetItemRect(IDC_CERTIFICATE, rectRoom))
+        return;
+    const long long nPaperWidth = m_pPrintSet->m_nPaperWidth, nPaperHeight = m_pPrintSet->m_nPaperHeight;
+    const int nRoomWidth = rectRoom.Width() - 2, nRoomHeight = rectRoom.Height() - 2;
+    if (nPaperWidth <= 0 || nPaperHeight <= 0 || nRoomWidth <= 0 || nRoomHeight <= 0)
+        return;
+    int nWidth = nRoomWidth;
+    int nHeight = (int)((nWidth * nPaperHeight + nPaperWidth / 2) / nPaperWidth);
+    if (nHeight > nRoomHeight) {
+        nHeight = nRoomHeight;
+        nWidth = std::max(1, (int)((nHeight * nPaperWidth + nPaperHeight / 2) / nPaperHeight));
+    }
+    const int x = rectRoom.left + (nRoomWidth - nWidth) / 2;
+    const int y = rectRoom.top + (nRoomHeight - nHeight) / 2;
+    m_wndCertificate.MoveWindow(x, y, nWidth + 2, nHeight + 2);
 }
 
 void CPreviewDlg::OnOK()

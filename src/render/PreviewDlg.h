@@ -4,6 +4,7 @@
 
 #include "CertificateWnd.h"
 #include "Dialog.h"
+#include "DynamicLayout.h"
 #include "resource.h"
 
 class CPrintSet;
@@ -25,6 +26,7 @@ protected:
     void OnOK() override;
     // Close, Esc and the close box: the renderer lets its picture and page go.
     void OnCancel() override;
+    void OnSize(UINT nType, int cx, int cy) override;
 
     void OnPrevious();
     void OnNext();
@@ -34,4 +36,11 @@ protected:
     void OnExportPdf();
     CString AskPdfPath();
     void OnCalibrate();
+
+private:
+    // The dialog may be sized and maximised from its template's size up: the page takes the
+    // room, keeping the paper's proportions, centred; the buttons stay below it.
+    void SetUpLayout();
+    void FitPage();
+    CDynamicLayout m_layout;
 };

@@ -152,6 +152,72 @@ TEST_F(MainDlgTest, StartsWithTheRecordTableAndTheEmptyTableTitle)
 
 }
 
+// Sized and maximised by the user: never smaller than the template; the table takes the
+// room and shows more rows and columns; the buttons keep their column at the right edge.
+TEST_F(MainDlgTest, TableGrowsWithTheWindowAndTheButtonsKeepTheirColumn)
+{
+    QWidget* pWidget = m_dlg.GetSafeHwnd();
+    CGridCtrl& grid = m_dlg.m_wndGrid;
+    const QSize sizeTemplate = pWidget->size();
+    const auto rectOf = [&](int nID) {
+        CRect rect;
+        m_dlg.GetDlgItem(nID)->GetWindowRect(&rect);
+        m_dlg.ScreenToClient(&rect);
+        return rect;
+    };
+    const int nButtons[] = {IDC_AUTHOR_PAGE, IDC_LAYOUT_DESIGN, IDC_PREVIEW, IDC_OPEN_FILE,
+                            IDC_SAVE_FILE, IDC_SAVE_FILE_AS, IDC_CLOSE_FILE};
+    CRect rectClientBefore;
+    m_dlg.GetClientRect(&rectClientBefore);
+    const CRect rectGridBefore = rectOf(IDC_GRID);
+    std::vector<CRect> buttonsBefore;
+    for (int nID : nButtons)
+        buttonsBefore.push_back(rectOf(nID));
+    const CCellRange cellsBefore = grid.GetVisibleNonFixedCellRange();
+
+    const QSize grows[] = {{-120, -90}, {300, 0}, {0, 250}, {420, 330}, {0, 0}};
+    for (int i = 0; i <= (int)std::size(grows); i++) {
+        const bool bMaximise = i == (int)std::size(grows);
+        if (bMaximise)
+            m_dlg.ShowWindow(SW_SHOWMAXIMIZED);
+        else
+            pWidget->resize(sizeTemplate + grows[i]);
+        QCoreApplication::processEvents();
+        SCOPED_TRACE(testing::Message() << "size " << pWidget->width() << "x" << pWidget->height());
+        EXPECT_GE(pWidget->width(), sizeTemplate.width());
+        EXPECT_GE(pWidget->height(), sizeTemplate.height());
+        CRect rectClient;
+        m_dlg.GetClientRect(&rectClient);
+        const int dx = rectClient.Width() - rectClientBefore.Width();
+        const int dy = rectClient.Height() - rectClientBefore.Height();
+        if (bMaximise)
+            EXPECT_GT(dx + dy, 0) << "maximised on a screen larger than the window";
+
+        CRect rectGrid = rectGridBefore;
+        rectGrid.right += dx;
+        rectGrid.bottom += dy;
+        EXPECT_EQ(rectOf(IDC_GRID), rectGrid);
+        for (size_t n = 0; n < std::size(nButtons); n++) {
+            CRect rect = buttonsBefore[n];
+            rect.OffsetRect(dx, 0);
+            EXPECT_EQ(rectOf(nButtons[n]), rect) << nButtons[n];
+        }
+        // The table's client area follows, and reaches further into the records.
+        CRect rectGridClient;
+        grid.GetClientRect(&rectGridClient);
+        EXPECT_EQ(grid.GetBackingImage().size(), QSize(rectGridClient.Width(), rectGridClient.Height()));
+        const CCellRange cells = grid.GetVisibleNonFixedCellRange();
+        if (dx == 0)
+            EXPECT_EQ(cells.GetMaxCol(), cellsBefore.GetMaxCol());
+        else if (dx >= 2 * grid.GetColumnWidth(1))
+            EXPECT_GT(cells.GetMaxCol(), cellsBefore.GetMaxCol());
+        if (dy == 0)
+            EXPECT_EQ(cells.GetMaxRow(), cellsBefore.GetMaxRow());
+        else if (dy >= 2 * grid.GetRowHeight(1))
+            EXPECT_GT(cells.GetMaxRow(), cellsBefore.GetMaxRow());
+    }
+}
+
 TEST_F(MainDlgTest, OnlyFieldsAToDOfTheFirstTwoRecordsMakeTheTableNonEmpty)
 {
     CGridCtrl& grid = m_dlg.m_wndGrid;

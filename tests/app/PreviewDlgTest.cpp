@@ -46,7 +46,7 @@ protected:
         EXPECT_EQ(m_dialogs.Calls()[0].nIDTemplate, (UINT)IDD_PREVIEW_DIALOG);
     }
 
-    static QPushButton* Button(CPreviewDlg& dlg, UINT nID)
+    static QPushButton* Button(CDialog& dlg, UINT nID)
     {
         return qobject_cast<QPushButton*>(dlg.GetDlgItem(nID)->GetSafeHwnd());
     }
@@ -54,6 +54,29 @@ protected:
     Testing::CMessageBoxRecorder m_boxes;
     Testing::CModalDialogAnswerer m_dialogs;
 };
+
+// A control's frame in its dialog's client coordinates.
+CRect RectInDialog(CDialog& dlg, CWnd* pControl)
+{
+    CRect rect;
+    pControl->GetWindowRect(&rect);
+    dlg.ScreenToClient(&rect);
+    return rect;
+}
+
+// The page inside its frame has the paper's proportions (to the pixel), fills the room in one
+// direction and is centred in the other.
+void ExpectPageFitted(const CRect& rectPage, const CRect& rectRoom, CSize sizePaper)
+{
+    CRect rectInside;
+    EXPECT_TRUE(rectInside.IntersectRect(&rectPage, &rectRoom) && rectInside == rectPage)
+        << "page " << rectPage.left << "," << rectPage.top << "," << rectPage.right << "," << rectPage.bottom;
+    const int cx = rectPage.Width() - 2, cy = rectPage.Height() - 2;
+    EXPECT_LE(std::abs((long long)cx * sizePaper.cy - (long long)cy * sizePaper.cx), (long long)std::max(sizePaper.cx, sizePaper.cy));
+    EXPECT_TRUE(rectPage.Width() == rectRoom.Width() || rectPage.Height() == rectRoom.Height());
+    EXPECT_LE(std::abs((rectPage.left - rectRoom.left) - (rectRoom.right - rectPage.right)), 1);
+    EXPECT_LE(std::abs((rectPage.top - rectRoom.top) - (rectRoom.bottom - rectPage.bottom)), 1);
+}
 
 long CountDark(const QImage& image, const QRect& rect)
 {
@@ -79,12 +102,10 @@ TEST_F(PreviewDlgTest, ShowsTheFocusRowsCertificateScaledIntoTheControl)
         EXPECT_EQ(QApplication::focusWidget(), Button(dlg, IDCANCEL));
         EXPECT_EQ(m_dlg.m_nCurRecord, 5);
 
-        // The control where the template puts it, in dialog units.
-        CRect rectExpected(7, 7, 7 + 396, 7 + 257), rectControl;
-        dlg.MapDialogRect(&rectExpected);
-        dlg.m_wndCertificate.GetWindowRect(&rectControl);
-        dlg.ScreenToClient(&rectControl);
-        EXPECT_EQ(rectControl, rectExpected);
+        // The control in the room the template gives it, with the paper's proportions.
+        CRect rectRoom(7, 7, 7 + 396, 7 + 257);
+        dlg.MapDialogRect(&rectRoom);
+        ExpectPageFitted(RectInDialog(dlg, &dlg.m_wndCertificate), rectRoom, CSize(2450, 1760));
 
         // The page has the paper's size, whatever the control's.
         dlg.m_wndCertificate.UpdateWindow();
@@ -102,6 +123,58 @@ TEST_F(PreviewDlgTest, ShowsTheFocusRowsCertificateScaledIntoTheControl)
         EXPECT_GT(CountDark(screen, rectItem), 20);
         EXPECT_EQ(CountDark(screen, rectBlank), 0);
     });
+}
+
+// Sized by the user, from smaller than the template (which it refuses) to much larger: the page
+// takes the room with the paper's proportions, for a landscape and a portrait paper, with the
+// dialog's colour around it; the buttons stay below it, centred with it.
+TEST_F(PreviewDlgTest, PageKeepsThePaperProportionsCentredAsTheDialogIsSized)
+{
+    const struct { CSize sizePaper; QSize grow; } cases[] = {
+        {{2450, 1760}, {0, 0}}, {{2450, 1760}, {-80, -60}}, {{2450, 1760}, {500, 0}},
+        {{2450, 1760}, {0, 400}}, {{2450, 1760}, {600, 450}}, {{1480, 2100}, {300, 300}},
+    };
+    for (const auto& c : cases) {
+        m_dlg.m_printSet.m_nPaperWidth = c.sizePaper.cx;
+        m_dlg.m_printSet.m_nPaperHeight = c.sizePaper.cy;
+        m_dialogs.QueueAnswer(IDD_PREVIEW_DIALOG, 0, [&](CDialog& dlgOpen) {
+            CPreviewDlg& dlg = static_cast<CPreviewDlg&>(dlgOpen);
+            SCOPED_TRACE(testing::Message() << c.sizePaper.cx << "x" << c.sizePaper.cy << " grown by "
+                                            << c.grow.width() << "," << c.grow.height());
+            QWidget* pWidget = dlg.GetSafeHwnd();
+            CRect rectBefore;
+            dlg.GetClientRect(&rectBefore);
+            const CRect rectCloseBefore = RectInDialog(dlg, dlg.GetDlgItem(IDCANCEL));
+            pWidget->resize(pWidget->size() + c.grow);
+            QCoreApplication::processEvents();
+            CRect rectClient;
+            dlg.GetClientRect(&rectClient);
+            const int dx = rectClient.Width() - rectBefore.Width(), dy = rectClient.Height() - rectBefore.Height();
+            EXPECT_EQ(dx, std::max(0, c.grow.width()));
+            EXPECT_EQ(dy, std::max(0, c.grow.height()));
+
+            CRect rectRoom(7, 7, 7 + 396, 7 + 257);
+            dlg.MapDialogRect(&rectRoom);
+            rectRoom.right += dx;
+            rectRoom.bottom += dy;
+            const CRect rectPage = RectInDialog(dlg, &dlg.m_wndCertificate);
+            ExpectPageFitted(rectPage, rectRoom, c.sizePaper);
+            CRect rectClose = rectCloseBefore;
+            rectClose.OffsetRect(dx / 2, dy);
+            EXPECT_EQ(RectInDialog(dlg, dlg.GetDlgItem(IDCANCEL)), rectClose);
+
+            // Beside the page (or above it) the dialog's own colour; the page's paper inside.
+            const QImage shot = pWidget->grab().toImage();
+            const QPoint ptBand = rectPage.left - rectRoom.left > 2
+                ? QPoint((rectRoom.left + rectPage.left) / 2, rectPage.CenterPoint().y)
+                : QPoint(rectPage.CenterPoint().x, (rectRoom.top + rectPage.top) / 2);
+            if (rectPage.left - rectRoom.left > 2 || rectPage.top - rectRoom.top > 2)
+                EXPECT_EQ(shot.pixelColor(ptBand), pWidget->palette().color(QPalette::Window));
+            EXPECT_GT(qGray(shot.pixel(rectPage.CenterPoint().x, rectPage.top + rectPage.Height() * 3 / 4)), 200);
+        });
+        QTest::mouseClick(Button(m_dlg, IDC_PREVIEW), Qt::LeftButton);
+    }
+    EXPECT_EQ(m_dialogs.Calls().size(), std::size(cases));
 }
 
 TEST_F(PreviewDlgTest, ButtonsStepEnterNeverClosesEscCloses)

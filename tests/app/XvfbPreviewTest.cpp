@@ -3,6 +3,7 @@
 // screenshot must show the first record's texts where the layout puts them.
 #include "DocumentTestSupport.h"
 #include "PreviewDlg.h"
+#include "PreviewTestSupport.h"
 #include "XvfbSupport.h"
 
 #include <QTemporaryDir>
@@ -83,13 +84,8 @@ TEST(XvfbPreview, PastedRecordsShowInThePreviewWhereTheItemsLie)
     probeMain.m_wndGrid.ClientToScreen(&rectCell);
     probeMain.ScreenToClient(&rectCell);
     const QPoint ptCell(rectCell.CenterPoint().x, rectCell.CenterPoint().y);
-    CPreviewDlg probePreview;
-    ASSERT_TRUE(probePreview.Create(CPreviewDlg::IDD));
-    CRect rectControl;
-    probePreview.m_wndCertificate.GetClientRect(&rectControl);
-    probePreview.m_wndCertificate.ClientToScreen(&rectControl);
-    probePreview.ScreenToClient(&rectControl);
-    probePreview.DestroyWindow();
+    const CRect rectControl = PreviewPageRect();
+    ASSERT_FALSE(rectControl.IsRectEmpty());
     probeMain.DestroyWindow();
 
     CChildProcess server;

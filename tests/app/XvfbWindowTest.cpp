@@ -2,6 +2,7 @@
 // window that appears: its title, and that it shows a drawn table rather than an empty surface.
 
 #include "MainDlg.h"
+#include "PreviewTestSupport.h"
 #include "PrintItem.h"
 
 #include "Codec.h"
@@ -175,7 +176,8 @@ TEST(XvfbWindow, DraggedItemMovesInThePreviewAndTheDocument)
     const QString previewName = QString::fromUtf8("打印预览");
 
     // The preview's page as the screen shows it: the certificate control of dialog 132.
-    const CSize baseSystem = AfxGetDialogBaseUnits("System", 10);
+    const CRect rectPage = PreviewPageRect();
+    ASSERT_FALSE(rectPage.IsRectEmpty());
     const auto previewShot = [&](QRect& rectControl) {
         if (!xdo(QStringList {"mousemove"} + atUnits(402 + 25, 196 + 7)) || !xdo({"click", "1"}))
             return QImage();
@@ -183,8 +185,7 @@ TEST(XvfbWindow, DraggedItemMovesInThePreviewAndTheDocument)
         const std::optional<WindowGeometry> g = preview.isEmpty() ? std::nullopt : ReadGeometry(preview, *display);
         if (!g)
             return QImage();
-        rectControl = QRect(g->x + 7 * baseSystem.cx / 4 + 1, g->y + 7 * baseSystem.cy / 8 + 1,
-                            396 * baseSystem.cx / 4 - 2, 257 * baseSystem.cy / 8 - 2);
+        rectControl = QRect(g->x + rectPage.left, g->y + rectPage.top, rectPage.Width(), rectPage.Height());
         const QImage shot = TakeSettledScreenshot(*display, QDir(dir.path()), rectControl);
         return closeWithCloseBox(preview, previewName) ? shot : QImage();
     };

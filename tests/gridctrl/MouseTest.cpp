@@ -374,3 +374,54 @@ TEST(MouseTest, WheelScrollsByLinesAndKeepsFocusAndSelection)
     EXPECT_EQ(w.grid.GetFocusCell(), CCellID(2, 2));
     EXPECT_TRUE(SelectionIs(w.grid, CCellRange(2, 2, 2, 2)));
 }
+
+// A touchpad's small steps, its pixels, a fast flick and sideways scrolling, as real wheel
+// events: parts of a notch add up to whole lines (3 a notch: 40 a line), a turn back drops what
+// the other way had gathered, nothing of a large delta is lost, and sideways moves columns.
+TEST(MouseTest, WheelPartsAddUpToLinesAndSidewaysScrollsColumns)
+{
+    InputWindow w;
+    const int nOldLines = QApplication::wheelScrollLines();
+    QApplication::setWheelScrollLines(3);
+    const QPoint at = ToWidget(w.grid.CellCenter(3, 3));
+    const auto wheel = [&](QPoint angle, QPoint pixels = QPoint(), Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QWheelEvent event(at, w.grid.m_hWnd->mapToGlobal(at), pixels, angle, Qt::NoButton, mods,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.grid.m_hWnd, &event);
+        ProcessPosted();
+    };
+    const auto top = [&] { return w.grid.GetTopleftNonFixedCell(); };
+
+    // Slow two-finger scrolling: steps of 15, a line every 40.
+    for (int i = 1; i <= 16; i++) {
+        wheel(QPoint(0, -15));
+        EXPECT_EQ(top().row, 1 + 15 * i / 40) << "after " << i << " steps of 15";
+    }
+    wheel(QPoint(0, -40));
+    EXPECT_EQ(top().row, 8);
+    // 240 gathered down, 0 left over: 10 down then back up 15 + 15 + 15, a line up.
+    wheel(QPoint(0, -10));
+    for (int i = 0; i < 3; i++)
+        wheel(QPoint(0, 15));
+    EXPECT_EQ(top().row, 7);
+    // A fast flick of three notches: nine lines at once.
+    wheel(QPoint(0, -360));
+    EXPECT_EQ(top().row, 16);
+    // Pixels only: a line for every line of text the fingers moved.
+    const int nLine = QFontMetrics(QApplication::font()).height();
+    wheel(QPoint(), QPoint(0, -nLine / 2));
+    wheel(QPoint(), QPoint(0, -(nLine - nLine / 2)));
+    EXPECT_EQ(top().row, 17);
+
+    // Sideways: a tilt or swipe to the right (angle x negative), Shift with the wheel turned
+    // down, and back to the left by a line's worth.
+    ASSERT_EQ(top().col, 1);
+    wheel(QPoint(-120, 0));
+    EXPECT_EQ(top().col, 4);
+    wheel(QPoint(0, -120), QPoint(), Qt::ShiftModifier);
+    EXPECT_EQ(top().col, 7);
+    EXPECT_EQ(top().row, 17);
+    wheel(QPoint(40, 0));
+    EXPECT_EQ(top().col, 6);
+    QApplication::setWheelScrollLines(nOldLines);
+}
