@@ -9,8 +9,12 @@
 #include "Testing.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
+#include <QInputMethod>
+#include <QInputMethodQueryEvent>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
 
@@ -438,6 +442,39 @@ TEST_F(SetupDlgTest, KeysMoveUndoRedoAndEscKeepsTheLayout)
     probe.m_rectPage = Item(m_set, 0)->m_rectPage;
     probe.ScreenToPaper(&m_set);
     EXPECT_EQ(Item(m_set, 0)->m_rectPaper, probe.m_rectPaper);
+}
+
+// The window takes no typed text, so its input method stays off; the caret it reports for an
+// input method's window is the selected item, and follows it.
+TEST_F(SetupDlgTest, InputMethodCaretIsTheSelectedItem)
+{
+    RunDesigner([&](CSetupDlg& dlg, QWidget* pWidget) {
+        const auto query = [pWidget](Qt::InputMethodQuery q) {
+            QInputMethodQueryEvent event(q);
+            QCoreApplication::sendEvent(pWidget, &event);
+            return event.value(q);
+        };
+        CRect rect;
+        EXPECT_FALSE(dlg.GetCaretRect(&rect));
+        EXPECT_FALSE(query(Qt::ImEnabled).toBool());
+
+        QCoreApplication::processEvents();   // the window's activation
+        QSignalSpy told(QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged);
+        CPrintItem* pItem = Item(m_set, 1);
+        const CPoint pt = pItem->m_rectScreen.CenterPoint();
+        Press(pWidget, pt);
+        Release(pWidget, pt);
+        ASSERT_EQ(dlg.m_pSelItem, pItem);
+        const auto itemRect = [pItem] {
+            const CRect& r = pItem->m_rectScreen;
+            return QRect(r.left, r.top, r.Width(), r.Height());
+        };
+        const QRect rectSelected = query(Qt::ImCursorRectangle).toRect();
+        EXPECT_EQ(rectSelected, itemRect());
+        Drag(pWidget, pt, CPoint(pt.x + 15, pt.y + 8));
+        EXPECT_EQ(query(Qt::ImCursorRectangle).toRect(), rectSelected.translated(15, 8));
+        EXPECT_GE(told.count(), 2);   // told of the selection and of the move
+    });
 }
 
 // The composed view as the screen shows it: black frames, the red frame and black handles of
