@@ -457,23 +457,17 @@ TEST_F(SetupDlgTest, InputMethodCaretIsTheSelectedItem)
         CRect rect;
         EXPECT_FALSE(dlg.GetCaretRect(&rect));
         EXPECT_FALSE(query(Qt::ImEnabled).toBool());
-
         QCoreApplication::processEvents();   // the window's activation
         QSignalSpy told(QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged);
-        CPrintItem* pItem = Item(m_set, 1);
-        const CPoint pt = pItem->m_rectScreen.CenterPoint();
-        Press(pWidget, pt);
-        Release(pWidget, pt);
-        ASSERT_EQ(dlg.m_pSelItem, pItem);
-        const auto itemRect = [pItem] {
-            const CRect& r = pItem->m_rectScreen;
-            return QRect(r.left, r.top, r.Width(), r.Height());
-        };
-        const QRect rectSelected = query(Qt::ImCursorRectangle).toRect();
-        EXPECT_EQ(rectSelected, itemRect());
-        Drag(pWidget, pt, CPoint(pt.x + 15, pt.y + 8));
-        EXPECT_EQ(query(Qt::ImCursorRectangle).toRect(), rectSelected.translated(15, 8));
-        EXPECT_GE(told.count(), 2);   // told of the selection and of the move
+        const CRect rectItem = Item(m_set, 1)->m_rectScreen;
+        Press(pWidget, rectItem.CenterPoint());
+        Release(pWidget, rectItem.CenterPoint());
+        EXPECT_EQ(query(Qt::ImCursorRectangle).toRect(),
+                  QRect(rectItem.left, rectItem.top, rectItem.Width(), rectItem.Height()));
+        Drag(pWidget, rectItem.CenterPoint(), rectItem.CenterPoint() + CSize(15, 8));
+        EXPECT_EQ(query(Qt::ImCursorRectangle).toRect(),
+                  QRect(rectItem.left + 15, rectItem.top + 8, rectItem.Width(), rectItem.Height()));
+        EXPECT_GE(told.count(), 2);   // of the selection and of the move
     });
 }
 

@@ -1,6 +1,5 @@
 // The record table and an input method, driven with the events an input method sends: where
-// the candidate window goes (the cursor-rectangle query, and the updates that make the input
-// method ask again), and a composition begun on the table, shown in the in-place edit it opens.
+// its candidate window goes, and a composition begun on the table, shown in the edit it opens.
 #include "EditTestSupport.h"
 
 #include "Codec.h"
@@ -9,7 +8,6 @@
 #include <QGuiApplication>
 #include <QInputMethod>
 #include <QInputMethodEvent>
-#include <QInputMethodQueryEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -23,6 +21,19 @@ struct FocusedGrid : WindowedGrid {
     FocusedGrid() { grid.SetFocus(); }
     ~FocusedGrid() { FinishClosing(); }
     QWidget* Widget() { return grid.m_hWnd; }
+    // A client rectangle of the grid in its widget's coordinates.
+    QRect InWidget(CRect rect)
+    {
+        grid.ClientToScreen(&rect);
+        return QRect(Widget()->mapFromGlobal(QPoint(rect.left, rect.top)), QSize(rect.Width(), rect.Height()));
+    }
+    QRect QueriedCaret() { return Query(Qt::ImCursorRectangle).toRect(); }
+    QVariant Query(Qt::InputMethodQuery query)
+    {
+        QInputMethodQueryEvent event(query);
+        QCoreApplication::sendEvent(Widget(), &event);
+        return event.value(query);
+    }
 };
 
 CString FromUtf8(const char* psz)
@@ -30,56 +41,17 @@ CString FromUtf8(const char* psz)
     return Codec::FromUnicode(QString::fromUtf8(psz));
 }
 
-// A rectangle in a window's client coordinates, in its widget's coordinates.
-QRect InWidget(const CWnd& wnd, CRect rect)
-{
-    wnd.ClientToScreen(&rect);
-    return QRect(wnd.m_hWnd->mapFromGlobal(QPoint(rect.left, rect.top)), QSize(rect.Width(), rect.Height()));
-}
-
-QVariant Query(QWidget* pWidget, Qt::InputMethodQuery query)
-{
-    QInputMethodQueryEvent event(query);
-    QCoreApplication::sendEvent(pWidget, &event);
-    return event.value(query);
-}
-
-QRect QueriedCaret(QWidget* pWidget)
-{
-    return Query(pWidget, Qt::ImCursorRectangle).toRect();
-}
-
-void SendInputMethod(QWidget* pWidget, const char* pszCommit, const char* pszPreedit)
-{
-    QInputMethodEvent event(QString::fromUtf8(pszPreedit), {});
-    event.setCommitString(QString::fromUtf8(pszCommit));
-    QCoreApplication::sendEvent(pWidget, &event);
-}
-
-// Runs the posted messages (a scroll), then the paint they ask for.
+// Runs the posted messages (a scroll, the end of a composition), then the paint they ask for.
 void Settle()
 {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
 }
 
-void Wheel(QWidget* pWidget, int nDelta)
-{
-    const QPointF pt(100, 100);
-    QWheelEvent event(pt, pWidget->mapToGlobal(pt), QPoint(), QPoint(0, nDelta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(pWidget, &event);
-}
-
-CInPlaceEdit* EditOf(CGridCtrl& grid)
-{
-    return dynamic_cast<CInPlaceEdit*>(grid.GetDlgItem(IDC_INPLACE_CONTROL));
-}
-
 // Pixels of text inside the edit's frame, as the screen shows it.
-int InkIn(QLineEdit* pLine)
+int InkIn(QWidget* pWidget)
 {
-    const QImage image = pLine->grab().toImage();
+    const QImage image = pWidget->grab().toImage();
     int n = 0;
     for (int y = 4; y < image.height() - 4; y++)
         for (int x = 4; x < image.width() - 4; x++)
@@ -90,30 +62,34 @@ int InkIn(QLineEdit* pLine)
 } // namespace
 
 // After each event the input method hears of the caret and finds it at the focus cell, in the
-// grid widget's coordinates and, through the focus widget's place, in the window's.
+// grid widget's coordinates and, through the widget's place, in the window's.
 TEST(InputMethodTest, CaretIsTheFocusCellWhereverItMoves)
 {
     FocusedGrid w;
     QWidget* pWidget = w.Widget();
-    EXPECT_TRUE(Query(pWidget, Qt::ImEnabled).toBool());
-    CRect rectCell;
-    ASSERT_TRUE(w.grid.GetCellRect(10, 3, rectCell));
-    const QPoint ptClick = InWidget(w.grid, rectCell).center();
-
+    EXPECT_TRUE(w.Query(Qt::ImEnabled).toBool());
+    CRect rectClick;
+    ASSERT_TRUE(w.grid.GetCellRect(10, 3, rectClick));
+    const auto wheelDown = [pWidget] {
+        QWheelEvent event(QPointF(100, 100), pWidget->mapToGlobal(QPointF(100, 100)), QPoint(), QPoint(0, -120),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(pWidget, &event);
+    };
     struct Step {
         const char* pszWhat;
         std::function<void()> act;
         CCellID cell;   // the focus cell after it
-        bool bCaret;    // in view
+        bool bInView;
     };
     const Step steps[] = {
-        {"a click on a cell", [&] { QTest::mouseClick(pWidget, Qt::LeftButton, {}, ptClick); }, CCellID(10, 3), true},
+        {"a click", [&] { QTest::mouseClick(pWidget, Qt::LeftButton, {}, w.InWidget(rectClick).center()); },
+         CCellID(10, 3), true},
         {"Down", [&] { QTest::keyClick(pWidget, Qt::Key_Down); }, CCellID(11, 3), true},
         {"Tab", [&] { QTest::keyClick(pWidget, Qt::Key_Tab); }, CCellID(11, 4), true},
-        {"the wheel, scrolling", [&] { Wheel(pWidget, -120); }, CCellID(11, 4), true},
-        {"Ctrl+End, scrolling", [&] { QTest::keyClick(pWidget, Qt::Key_End, Qt::ControlModifier); }, CCellID(300, 26), true},
+        {"the wheel", wheelDown, CCellID(11, 4), true},
+        {"Ctrl+End", [&] { QTest::keyClick(pWidget, Qt::Key_End, Qt::ControlModifier); }, CCellID(300, 26), true},
         {"Ctrl+Home", [&] { QTest::keyClick(pWidget, Qt::Key_Home, Qt::ControlModifier); }, CCellID(1, 1), true},
-        {"the wheel, scrolling the cell away", [&] { Wheel(pWidget, -120); }, CCellID(1, 1), false},
+        {"the wheel, scrolling the cell away", wheelDown, CCellID(1, 1), false},
     };
     QSignalSpy told(QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged);
     CRect rectLast;
@@ -124,134 +100,101 @@ TEST(InputMethodTest, CaretIsTheFocusCellWhereverItMoves)
         Settle();
         EXPECT_GT(told.count(), nTold);
         ASSERT_EQ(w.grid.GetFocusCell(), step.cell);
-        CRect rect;
-        EXPECT_EQ(step.bCaret, w.grid.GetCaretRect(&rect));
-        if (!step.bCaret)
+        CRect rect, rectCell;
+        ASSERT_EQ(w.grid.GetCaretRect(&rect), step.bInView);
+        if (!step.bInView)
             continue;
-        CRect rectFocus;
-        ASSERT_TRUE(w.grid.GetCellRect(step.cell.row, step.cell.col, rectFocus));
-        EXPECT_EQ(rect, rectFocus);
-        EXPECT_EQ(w.grid.GetCellFromPt(rect.CenterPoint()), step.cell);   // on screen, where it is drawn
+        ASSERT_TRUE(w.grid.GetCellRect(step.cell.row, step.cell.col, rectCell));
+        EXPECT_EQ(rect, rectCell);
+        EXPECT_EQ(w.grid.GetCellFromPt(rect.CenterPoint()), step.cell);   // where it is drawn
         EXPECT_NE(rect, rectLast);
         rectLast = rect;
-        const QRect rectInWidget = InWidget(w.grid, rectFocus);
-        EXPECT_EQ(QueriedCaret(pWidget), rectInWidget);
+        EXPECT_EQ(w.QueriedCaret(), w.InWidget(rect));
         EXPECT_EQ(QGuiApplication::inputMethod()->cursorRectangle().toRect(),
-                  rectInWidget.translated(pWidget->mapTo(pWidget->window(), QPoint(0, 0))));
+                  w.InWidget(rect).translated(pWidget->mapTo(pWidget->window(), QPoint(0, 0))));
     }
 }
 
-// A composition begun on the table opens the edit as a typed character does and shows there
-// while the table keeps the focus; what it commits lands whole and replaces the cell's text,
-// and a cancelled one leaves the cell as it was.
+// A composition begun on the table opens the edit as a typed character does and shows there,
+// the candidate window at its caret, while the table keeps the focus. What it commits lands
+// whole, replacing the cell's text, and the edit takes the focus; a cancelled composition, or
+// one left by a click on another cell or by the focus going elsewhere before it committed,
+// leaves the cell as it was.
 TEST(InputMethodTest, CompositionShowsInTheEditAndLandsWhole)
 {
-    struct Event {
-        const char* pszCommit;
-        const char* pszPreedit;
-    };
+    enum Leave { Stay, Click, OtherWindow };
     struct Case {
         const char* pszWhat;
         const char* pszText;
         bool bReadOnly;
-        std::vector<Event> events;
-        const char* pszStored;
-        bool bCommitted;
-    };
-    const std::vector<Event> wangYan = {{"", "w"}, {"", "wang yan"}, {"王䶮", ""}};
-    const Case cases[] = {
-        {"into an empty cell", "", false, wangYan, "王䶮", true},
-        {"over the cell's text", "张三", false, wangYan, "王䶮", true},
-        {"committing while composing on", "张三", false, {{"", "wang"}, {"王", "yan"}, {"䶮", ""}}, "王䶮", true},
-        {"cancelled", "张三", false, {{"", "wang"}, {"", ""}}, "张三", false},
-        {"on a read-only cell", "张三", true, wangYan, "张三", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pszWhat);
-        FocusedGrid w;
-        w.grid.SetItemText(2, 2, FromUtf8(c.pszText));
-        w.grid.SetModified(FALSE, 2, 2);
-        if (c.bReadOnly)
-            w.grid.SetItemState(2, 2, w.grid.GetItemState(2, 2) | GVIS_READONLY);
-        w.grid.SetFocusCell(2, 2);
-        CRect rectCell;
-        ASSERT_TRUE(w.grid.GetCellRect(2, 2, rectCell));
-
-        CString strCommitted;
-        int nCaretX = -1;
-        for (size_t i = 0; i + 1 < c.events.size(); i++) {
-            SendInputMethod(w.Widget(), c.events[i].pszCommit, c.events[i].pszPreedit);
-            strCommitted += FromUtf8(c.events[i].pszCommit);
-            EXPECT_EQ(CWnd::GetFocus(), &w.grid);
-            CInPlaceEdit* pEdit = EditOf(w.grid);
-            ASSERT_EQ(pEdit != nullptr, !c.bReadOnly);
-            if (!pEdit)
-                continue;
-            auto* pLine = qobject_cast<QLineEdit*>(pEdit->m_hWnd);
-            EXPECT_STREQ(WindowText(pEdit), strCommitted);
-            EXPECT_GT(InkIn(pLine), 0);
-            // The candidate window goes to the edit's caret, after the text being composed.
-            const QRect rectCaret = QueriedCaret(w.Widget());
-            const QPoint ptEdit = pLine->mapTo(w.Widget(), QPoint(0, 0));
-            EXPECT_EQ(rectCaret, pLine->inputMethodQuery(Qt::ImCursorRectangle).toRect().translated(ptEdit));
-            EXPECT_TRUE(InWidget(w.grid, rectCell).contains(rectCaret.topLeft()));
-            EXPECT_GT(rectCaret.x(), nCaretX);
-            nCaretX = rectCaret.x();
-        }
-        SendInputMethod(w.Widget(), c.events.back().pszCommit, c.events.back().pszPreedit);
-        FinishClosing();   // the end of the composition comes posted
-
-        CInPlaceEdit* pEdit = FocusedInPlaceEdit();
-        ASSERT_EQ(pEdit != nullptr, c.bCommitted);
-        if (pEdit) {
-            EXPECT_STREQ(WindowText(pEdit), FromUtf8(c.pszStored));
-            QTest::keyClick(pEdit->m_hWnd, Qt::Key_Return);
-        } else {
-            EXPECT_EQ(CWnd::GetFocus(), &w.grid);
-            FinishClosing();
-            EXPECT_EQ(EditOf(w.grid), nullptr);
-        }
-        EXPECT_STREQ(w.grid.GetItemText(2, 2), FromUtf8(c.pszStored));
-        EXPECT_EQ((w.grid.GetItemState(2, 2) & GVIS_MODIFIED) != 0, c.bCommitted);
-    }
-}
-
-// Leaving the cell during a composition, by a click on another cell or by the focus going to
-// another window, ends the composition's edit with what was committed: nothing committed
-// leaves the cell as it was. The focus stays where the user put it.
-TEST(InputMethodTest, LeavingDuringACompositionEndsItsEdit)
-{
-    struct Case {
-        const char* pszWhat;
-        bool bCommit;
-        bool bClick;   // on another cell, else the focus goes to another window
+        std::vector<std::pair<const char*, const char*>> events;   // commit, pre-edit
+        Leave leave;
         const char* pszStored;
     };
+    const std::vector<std::pair<const char*, const char*>> wangYan = {{"", "w"}, {"", "wang yan"}, {"王䶮", ""}};
     const Case cases[] = {
-        {"a click before the commit", false, true, "张三"},
-        {"the focus leaving before the commit", false, false, "张三"},
-        {"the focus leaving before the composition's end came", true, false, "王䶮"},
+        {"into an empty cell", "", false, wangYan, Stay, "王䶮"},
+        {"over the cell's text", "张三", false, wangYan, Stay, "王䶮"},
+        {"committing while composing on", "张三", false, {{"", "wang"}, {"王", "yan"}, {"䶮", ""}}, Stay, "王䶮"},
+        {"cancelled", "张三", false, {{"", "wang"}, {"", ""}}, Stay, "张三"},
+        {"on a read-only cell", "张三", true, wangYan, Stay, "张三"},
+        {"left by a click", "张三", false, {{"", "wang"}}, Click, "张三"},
+        {"left for another window", "张三", false, {{"", "wang"}}, OtherWindow, "张三"},
+        {"left before its end came", "张三", false, wangYan, OtherWindow, "王䶮"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszWhat);
         FocusedGrid w;
         CEdit other;
         ASSERT_TRUE(other.Create(WS_CHILD | WS_VISIBLE, CRect(0, 585, 100, 600), &w.owner, 5));
-        w.grid.SetItemText(2, 2, FromUtf8("张三"));
+        w.grid.SetItemText(2, 2, FromUtf8(c.pszText));
+        w.grid.SetModified(FALSE, 2, 2);
+        if (c.bReadOnly)
+            w.grid.SetItemState(2, 2, w.grid.GetItemState(2, 2) | GVIS_READONLY);
         w.grid.SetFocusCell(2, 2);
-        SendInputMethod(w.Widget(), "", "wang");
-        if (c.bCommit)
-            SendInputMethod(w.Widget(), "王䶮", "");
-        CRect rectOther;
-        ASSERT_TRUE(w.grid.GetCellRect(5, 5, rectOther));
-        if (c.bClick)
-            QTest::mouseClick(w.Widget(), Qt::LeftButton, {}, InWidget(w.grid, rectOther).center());
-        else
+        CRect rectCell, rectOther;
+        ASSERT_TRUE(w.grid.GetCellRect(2, 2, rectCell) && w.grid.GetCellRect(5, 5, rectOther));
+
+        CString strCommitted;
+        int nCaretX = -1;
+        for (const auto& [pszCommit, pszPreedit] : c.events) {
+            QInputMethodEvent event(QString::fromUtf8(pszPreedit), {});
+            event.setCommitString(QString::fromUtf8(pszCommit));
+            QCoreApplication::sendEvent(w.Widget(), &event);
+            strCommitted += FromUtf8(pszCommit);
+            auto* pEdit = dynamic_cast<CInPlaceEdit*>(w.grid.GetDlgItem(IDC_INPLACE_CONTROL));
+            if (!*pszPreedit || !pEdit) {
+                EXPECT_EQ(pEdit == nullptr, c.bReadOnly);
+                continue;
+            }
+            EXPECT_EQ(CWnd::GetFocus(), &w.grid);
+            EXPECT_STREQ(WindowText(pEdit), strCommitted);
+            EXPECT_GT(InkIn(pEdit->m_hWnd), 0);
+            const QRect rectCaret = w.QueriedCaret();
+            EXPECT_EQ(rectCaret, pEdit->m_hWnd->inputMethodQuery(Qt::ImCursorRectangle)
+                                     .toRect()
+                                     .translated(pEdit->m_hWnd->mapTo(w.Widget(), QPoint(0, 0))));
+            EXPECT_TRUE(w.InWidget(rectCell).contains(rectCaret.topLeft()));
+            EXPECT_GT(rectCaret.x(), nCaretX);   // after the text being composed
+            nCaretX = rectCaret.x();
+        }
+        if (c.leave == Click)
+            QTest::mouseClick(w.Widget(), Qt::LeftButton, {}, w.InWidget(rectOther).center());
+        else if (c.leave == OtherWindow)
             other.SetFocus();
         Settle();
+
+        const bool bCommitted = std::strcmp(c.pszStored, c.pszText) != 0;
+        CInPlaceEdit* pEdit = FocusedInPlaceEdit();
+        ASSERT_EQ(pEdit != nullptr, bCommitted && c.leave == Stay);
+        if (pEdit) {
+            EXPECT_STREQ(WindowText(pEdit), FromUtf8(c.pszStored));
+            QTest::keyClick(pEdit->m_hWnd, Qt::Key_Return);
+        }
         FinishClosing();
-        EXPECT_EQ(CWnd::GetFocus(), c.bClick ? static_cast<CWnd*>(&w.grid) : &other);
-        EXPECT_EQ(EditOf(w.grid), nullptr);
+        EXPECT_EQ(CWnd::GetFocus(), c.leave == OtherWindow ? static_cast<CWnd*>(&other) : &w.grid);
+        EXPECT_EQ(w.grid.GetDlgItem(IDC_INPLACE_CONTROL), nullptr);
         EXPECT_STREQ(w.grid.GetItemText(2, 2), FromUtf8(c.pszStored));
+        EXPECT_EQ((w.grid.GetItemState(2, 2) & GVIS_MODIFIED) != 0, bCommitted);
     }
 }
