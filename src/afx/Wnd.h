@@ -207,10 +207,11 @@ protected:
     // The desktop session is ending: FALSE asks to keep it going.
     virtual BOOL OnQueryEndSession();
     // A plain window shows nothing of the text an input method composes in it and gets what is
-    // committed as WM_CHAR. When a composition begins, the handler may return a window (an
-    // edit it opened) that shows it instead: the input method's events go there until the
-    // composition ends, while the keyboard focus stays here, since moving it would make the
-    // input method drop the composition. WM_IME_ENDCOMPOSITION comes, posted, once it ended.
+    // committed as WM_CHAR. When a composition begins, and while no window shows it, the handler
+    // may return a window (an edit it opened) that shows it instead: the input method's events
+    // go there until the composition ends, while the keyboard focus stays here, since moving it
+    // would make the input method drop the composition or commit it again. WM_IME_ENDCOMPOSITION
+    // comes, posted, once it ended.
     virtual CWnd* OnImeStartComposition();
     virtual void OnImeEndComposition();
 

@@ -520,23 +520,27 @@ bool CWndPrivate::OnQtKey(QKeyEvent* pEvent)
 }
 
 // Text an input method commits arrives as typed characters. A control shows the text being
-// composed itself; a plain window shows nothing of it, unless its handler named a window that
-// shows the composition instead when it began.
+// composed itself; a plain window shows nothing of it, unless its handler names a window that
+// shows the composition instead. It is asked whenever no such window shows the composition
+// (one began, or an edit showing it was ended by a click): otherwise the committed characters'
+// handler could open an edit and move the focus while the input method is still delivering
+// them, and the input method would commit its composition to the old window again, endlessly.
 bool CWndPrivate::OnQtInputMethod(QInputMethodEvent* pEvent)
 {
     const bool bPreedit = !pEvent->preeditString().isEmpty();
-    if (!m_bPlain && pEvent->commitString().isEmpty())
+    const bool bCommit = !pEvent->commitString().isEmpty();
+    if (!m_bPlain && !bCommit)
         return false;
     pEvent->accept();
     QPointer<CWndPrivate> pGuard(this);
-    if (m_bPlain && bPreedit && !m_bComposing) {
+    if (m_bPlain && !m_pCompositionTarget && (bPreedit || (m_bComposing && bCommit))) {
         StartComposition();
         if (!pGuard)
             return true;
     }
     if (m_bComposing && m_pCompositionTarget) {
         QCoreApplication::sendEvent(m_pCompositionTarget, pEvent);
-    } else if (!pEvent->commitString().isEmpty()) {
+    } else if (bCommit) {
         CEventDelivery delivery;
         delivery.pEvent = pEvent;
         delivery.pWidget = m_pWidget;

@@ -116,31 +116,37 @@ TEST(InputMethodTest, CaretIsTheFocusCellWhereverItMoves)
 }
 
 // A composition begun on the table opens the edit as a typed character does and shows there,
-// the candidate window at its caret, while the table keeps the focus. What it commits lands
-// whole, replacing the cell's text, and the edit takes the focus; a cancelled composition, or
-// one left by a click on another cell or by the focus going elsewhere before it committed,
-// leaves the cell as it was.
+// the candidate window at its caret, while the table keeps the focus: no input-method event
+// moves it. What is committed lands whole, replacing the cell's text, and the edit takes the
+// focus once the composition ended; a cancelled composition, or one left by a click on another
+// cell or by the focus going elsewhere before it committed, leaves the cell as it was.
 TEST(InputMethodTest, CompositionShowsInTheEditAndLandsWhole)
 {
-    enum Leave { Stay, Click, OtherWindow };
+    enum Leave { None, Click, OtherWindow };
+    struct Step {
+        const char* pszCommit;
+        const char* pszPreedit;
+        Leave leave = None;   // instead of an event
+    };
     struct Case {
         const char* pszWhat;
-        const char* pszText;
+        const char* pszText;   // of (2, 2), the focus cell
         bool bReadOnly;
-        std::vector<std::pair<const char*, const char*>> events;   // commit, pre-edit
-        Leave leave;
-        const char* pszStored;
+        std::vector<Step> steps;
+        const char* pszStored;      // in (2, 2)
+        const char* pszClicked;     // in (5, 5), the cell clicked
     };
-    const std::vector<std::pair<const char*, const char*>> wangYan = {{"", "w"}, {"", "wang yan"}, {"王䶮", ""}};
+    const std::vector<Step> wangYan = {{"", "w"}, {"", "wang yan"}, {"王䶮", ""}};
     const Case cases[] = {
-        {"into an empty cell", "", false, wangYan, Stay, "王䶮"},
-        {"over the cell's text", "张三", false, wangYan, Stay, "王䶮"},
-        {"committing while composing on", "张三", false, {{"", "wang"}, {"王", "yan"}, {"䶮", ""}}, Stay, "王䶮"},
-        {"cancelled", "张三", false, {{"", "wang"}, {"", ""}}, Stay, "张三"},
-        {"on a read-only cell", "张三", true, wangYan, Stay, "张三"},
-        {"left by a click", "张三", false, {{"", "wang"}}, Click, "张三"},
-        {"left for another window", "张三", false, {{"", "wang"}}, OtherWindow, "张三"},
-        {"left before its end came", "张三", false, wangYan, OtherWindow, "王䶮"},
+        {"into an empty cell", "", false, wangYan, "王䶮", ""},
+        {"over the cell's text", "张三", false, wangYan, "王䶮", ""},
+        {"committing while composing on", "张三", false, {{"", "wang"}, {"王", "yan"}, {"䶮", ""}}, "王䶮", ""},
+        {"cancelled", "张三", false, {{"", "wang"}, {"", ""}}, "张三", ""},
+        {"on a read-only cell", "张三", true, wangYan, "张三", ""},
+        {"left by a click", "张三", false, {{"", "wang"}, {"", "", Click}}, "张三", ""},
+        {"committed after a click", "张三", false, {{"", "wang"}, {"", "", Click}, {"王", ""}}, "张三", "王"},
+        {"left for another window", "张三", false, {{"", "wang"}, {"", "", OtherWindow}}, "张三", ""},
+        {"left before its end came", "张三", false, {{"", "wang"}, {"王䶮", ""}, {"", "", OtherWindow}}, "王䶮", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszWhat);
@@ -152,49 +158,59 @@ TEST(InputMethodTest, CompositionShowsInTheEditAndLandsWhole)
         if (c.bReadOnly)
             w.grid.SetItemState(2, 2, w.grid.GetItemState(2, 2) | GVIS_READONLY);
         w.grid.SetFocusCell(2, 2);
-        CRect rectCell, rectOther;
-        ASSERT_TRUE(w.grid.GetCellRect(2, 2, rectCell) && w.grid.GetCellRect(5, 5, rectOther));
 
         CString strCommitted;
         int nCaretX = -1;
-        for (const auto& [pszCommit, pszPreedit] : c.events) {
-            QInputMethodEvent event(QString::fromUtf8(pszPreedit), {});
-            event.setCommitString(QString::fromUtf8(pszCommit));
-            QCoreApplication::sendEvent(w.Widget(), &event);
-            strCommitted += FromUtf8(pszCommit);
-            auto* pEdit = dynamic_cast<CInPlaceEdit*>(w.grid.GetDlgItem(IDC_INPLACE_CONTROL));
-            if (!*pszPreedit || !pEdit) {
-                EXPECT_EQ(pEdit == nullptr, c.bReadOnly);
+        Leave left = None;
+        for (const Step& step : c.steps) {
+            if (step.leave != None) {
+                left = step.leave;
+                CRect rect;
+                ASSERT_TRUE(w.grid.GetCellRect(5, 5, rect));
+                if (step.leave == Click)
+                    QTest::mouseClick(w.Widget(), Qt::LeftButton, {}, w.InWidget(rect).center());
+                else
+                    other.SetFocus();
+                Settle();
+                strCommitted.Empty();
+                nCaretX = -1;
                 continue;
             }
+            QInputMethodEvent event(QString::fromUtf8(step.pszPreedit), {});
+            event.setCommitString(QString::fromUtf8(step.pszCommit));
+            QCoreApplication::sendEvent(w.Widget(), &event);
             EXPECT_EQ(CWnd::GetFocus(), &w.grid);
+            strCommitted += FromUtf8(step.pszCommit);
+            auto* pEdit = dynamic_cast<CInPlaceEdit*>(w.grid.GetDlgItem(IDC_INPLACE_CONTROL));
+            EXPECT_EQ(pEdit == nullptr, c.bReadOnly);
+            if (!*step.pszPreedit || !pEdit)
+                continue;
             EXPECT_STREQ(WindowText(pEdit), strCommitted);
             EXPECT_GT(InkIn(pEdit->m_hWnd), 0);
             const QRect rectCaret = w.QueriedCaret();
             EXPECT_EQ(rectCaret, pEdit->m_hWnd->inputMethodQuery(Qt::ImCursorRectangle)
                                      .toRect()
                                      .translated(pEdit->m_hWnd->mapTo(w.Widget(), QPoint(0, 0))));
+            CRect rectCell;
+            ASSERT_TRUE(w.grid.GetCellRect(2, 2, rectCell));
             EXPECT_TRUE(w.InWidget(rectCell).contains(rectCaret.topLeft()));
             EXPECT_GT(rectCaret.x(), nCaretX);   // after the text being composed
             nCaretX = rectCaret.x();
         }
-        if (c.leave == Click)
-            QTest::mouseClick(w.Widget(), Qt::LeftButton, {}, w.InWidget(rectOther).center());
-        else if (c.leave == OtherWindow)
-            other.SetFocus();
         Settle();
 
-        const bool bCommitted = std::strcmp(c.pszStored, c.pszText) != 0;
+        const bool bCommitted = std::strcmp(c.pszStored, c.pszText) != 0 || *c.pszClicked;
         CInPlaceEdit* pEdit = FocusedInPlaceEdit();
-        ASSERT_EQ(pEdit != nullptr, bCommitted && c.leave == Stay);
+        ASSERT_EQ(pEdit != nullptr, bCommitted && left != OtherWindow);
         if (pEdit) {
-            EXPECT_STREQ(WindowText(pEdit), FromUtf8(c.pszStored));
+            EXPECT_STREQ(WindowText(pEdit), strCommitted);
             QTest::keyClick(pEdit->m_hWnd, Qt::Key_Return);
         }
         FinishClosing();
-        EXPECT_EQ(CWnd::GetFocus(), c.leave == OtherWindow ? static_cast<CWnd*>(&other) : &w.grid);
+        EXPECT_EQ(CWnd::GetFocus(), left == OtherWindow ? static_cast<CWnd*>(&other) : &w.grid);
         EXPECT_EQ(w.grid.GetDlgItem(IDC_INPLACE_CONTROL), nullptr);
         EXPECT_STREQ(w.grid.GetItemText(2, 2), FromUtf8(c.pszStored));
-        EXPECT_EQ((w.grid.GetItemState(2, 2) & GVIS_MODIFIED) != 0, bCommitted);
+        EXPECT_STREQ(w.grid.GetItemText(5, 5), FromUtf8(c.pszClicked));
+        EXPECT_EQ((w.grid.GetItemState(2, 2) & GVIS_MODIFIED) != 0, std::strcmp(c.pszStored, c.pszText) != 0);
     }
 }
