@@ -678,6 +678,8 @@ LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_NCHITTEST: return OnNcHitTest(point);
     case WM_DESTROY: OnDestroy(); return 0;
     case WM_QUERYENDSESSION: return OnQueryEndSession();
+    case WM_IME_STARTCOMPOSITION: return reinterpret_cast<LRESULT>(OnImeStartComposition());
+    case WM_IME_ENDCOMPOSITION: OnImeEndComposition(); return 0;
     default: return DefWindowProc(message, wParam, lParam);
     }
 }
@@ -1070,6 +1072,26 @@ void CWnd::OnDestroy() {}
 BOOL CWnd::OnQueryEndSession()
 {
     return (BOOL)DefWindowProc(WM_QUERYENDSESSION, 0, 0);
+}
+
+CWnd* CWnd::OnImeStartComposition()
+{
+    return nullptr;
+}
+
+void CWnd::OnImeEndComposition() {}
+
+BOOL CWnd::GetCaretRect(LPRECT lpRect)
+{
+    if (!m_hWnd || !lpRect || CWndPrivate::IsPlainWidget(m_hWnd)
+        || !m_hWnd->testAttribute(Qt::WA_InputMethodEnabled))
+        return FALSE;
+    const QVariant value = m_hWnd->inputMethodQuery(Qt::ImCursorRectangle);
+    if (!value.isValid())
+        return FALSE;
+    const QRect rect = value.toRect();
+    *lpRect = CRect(rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height());
+    return TRUE;
 }
 
 // Device contexts of a window: both draw into its backing image.

@@ -165,6 +165,12 @@ public:
     // The backing image of the client area (what the screen shows).
     const QImage& GetBackingImage() const;
 
+    // Where text typed into the window goes (its caret, or the place an edit opens for it), in
+    // client coordinates: an input method shows its candidate window beside it, and hears of a
+    // new place after each input event. FALSE: nowhere in particular. A standard control that
+    // takes typed text answers with its own caret; other windows have none.
+    virtual BOOL GetCaretRect(LPRECT lpRect);
+
 protected:
     // Handlers, reached through WindowProc. The defaults do what the window system does.
     virtual void OnPaint();
@@ -204,6 +210,14 @@ protected:
     virtual void OnDestroy();
     // The desktop session is ending: FALSE asks to keep it going.
     virtual BOOL OnQueryEndSession();
+    // A plain window shows nothing of the text an input method composes in it and gets what is
+    // committed as WM_CHAR. When a composition begins, and while no window shows it, the handler
+    // may return a window (an edit it opened) that shows it instead: the input method's events
+    // go there until the composition ends, while the keyboard focus stays here, since moving it
+    // would make the input method drop the composition or commit it again. WM_IME_ENDCOMPOSITION
+    // comes, posted, once it ended.
+    virtual CWnd* OnImeStartComposition();
+    virtual void OnImeEndComposition();
 
 private:
     friend class CWndPrivate;

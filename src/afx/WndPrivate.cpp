@@ -7,6 +7,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QInputMethod>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -18,6 +19,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace {
 
@@ -79,16 +81,18 @@ QColor ToQColor(COLORREF cr)
 // Sends characters one by one. When a handler moves the keyboard focus to another window (the
 // grid opening its in-place edit on the first character), the rest go to the new focus
 // window, as typed text would; only the window the Qt event was for can get that event.
+// Characters for a window without the focus (one showing another's composition) stay there.
 void SendChars(QWidget* pOrigin, const std::vector<UINT>& chars, LPARAM lParam, UINT message,
                CEventDelivery* pDelivery)
 {
     CWndState& state = CWndState::Get();
     QPointer<QWidget> pFrom = pOrigin;
+    const QPointer<QWidget> pFocusBefore = QApplication::focusWidget();
     for (size_t i = 0; i < chars.size(); ++i) {
         QWidget* pTarget = pFrom;
         if (i > 0) {
             QWidget* pFocus = QApplication::focusWidget();
-            if (pFocus && pFocus != pTarget && state.LookupPermanent(pFocus))
+            if (pFocus && pFocus != pFocusBefore && pFocus != pTarget && state.LookupPermanent(pFocus))
                 pTarget = pFocus;
         }
         CWnd* pWnd = pTarget ? state.LookupPermanent(pTarget) : nullptr;
@@ -96,6 +100,20 @@ void SendChars(QWidget* pOrigin, const std::vector<UINT>& chars, LPARAM lParam, 
             return;
         state.Dispatch(pWnd, message, chars[i], lParam, true,
                        pTarget == pFrom ? pDelivery : nullptr);
+    }
+}
+
+// Events after which a window's caret may be somewhere else: input, and a paint, which shows
+// whatever else moved it (a posted scroll, a timer).
+bool MayMoveCaret(QEvent::Type type)
+{
+    switch (type) {
+    case QEvent::KeyPress: case QEvent::KeyRelease: case QEvent::InputMethod:
+    case QEvent::MouseButtonPress: case QEvent::MouseButtonRelease: case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove: case QEvent::Wheel: case QEvent::Resize: case QEvent::Paint:
+        return true;
+    default:
+        return false;
     }
 }
 
@@ -351,6 +369,8 @@ bool CWndPrivate::eventFilter(QObject* pObject, QEvent* pEvent)
 {
     CWndState& state = CWndState::Get();
     ++state.m_nQtDepth;
+    const QEvent::Type type = pEvent->type();
+    QPointer<CWndPrivate> pGuard(this);
     bool bResult = false;
     if (pObject == m_pWidget) {
         bResult = FilterWidgetEvent(pEvent);
@@ -361,6 +381,8 @@ bool CWndPrivate::eventFilter(QObject* pObject, QEvent* pEvent)
         }
     }
     --state.m_nQtDepth;
+    if (pGuard && MayMoveCaret(type))
+        NoteCaretMoved();
     return bResult;
 }
 
@@ -392,6 +414,8 @@ bool CWndPrivate::FilterWidgetEvent(QEvent* pEvent)
         return true;
     case QEvent::InputMethod:
         return OnQtInputMethod(static_cast<QInputMethodEvent*>(pEvent));
+    case QEvent::InputMethodQuery:
+        return OnQtInputMethodQuery(static_cast<QInputMethodQueryEvent*>(pEvent));
     case QEvent::FocusIn:
     case QEvent::FocusOut:
         return OnQtFocus(static_cast<QFocusEvent*>(pEvent));
@@ -538,22 +562,109 @@ bool CWndPrivate::OnQtKey(QKeyEvent* pEvent)
     return true;
 }
 
-// Text an input method commits arrives as typed characters.
+// Text an input method commits arrives as typed characters. A control shows the text being
+// composed itself; a plain window shows nothing of it, unless its handler names a window that
+// shows the composition instead. It is asked whenever no such window shows the composition
+// (one began, or an edit showing it was ended by a click): otherwise the committed characters'
+// handler could open an edit and move the focus while the input method is still delivering
+// them, and the input method would commit its composition to the old window again, endlessly.
 bool CWndPrivate::OnQtInputMethod(QInputMethodEvent* pEvent)
 {
-    if (pEvent->commitString().isEmpty()) {
-        if (!m_bPlain)
-            return false;   // a control shows the text being composed itself
-        pEvent->accept();
-        return true;
-    }
-    CEventDelivery delivery;
-    delivery.pEvent = pEvent;
-    delivery.pWidget = m_pWidget;
-    delivery.bHasChars = true;
+    const bool bPreedit = !pEvent->preeditString().isEmpty();
+    const bool bCommit = !pEvent->commitString().isEmpty();
+    if (!m_bPlain && !bCommit)
+        return false;
     pEvent->accept();
-    SendChars(m_pWidget, Keyboard::CharCodes(pEvent->commitString()), 1, WM_CHAR, &delivery);
+    QPointer<CWndPrivate> pGuard(this);
+    if (m_bPlain && !m_pCompositionTarget && (bPreedit || (m_bComposing && bCommit))) {
+        StartComposition();
+        if (!pGuard)
+            return true;
+    }
+    if (m_bComposing && m_pCompositionTarget) {
+        QCoreApplication::sendEvent(m_pCompositionTarget, pEvent);
+    } else if (bCommit) {
+        CEventDelivery delivery;
+        delivery.pEvent = pEvent;
+        delivery.pWidget = m_pWidget;
+        delivery.bHasChars = true;
+        SendChars(m_pWidget, Keyboard::CharCodes(pEvent->commitString()), 1, WM_CHAR, &delivery);
+    }
+    if (pGuard && m_bComposing && !bPreedit)
+        EndComposition();
     return true;
+}
+
+void CWndPrivate::StartComposition()
+{
+    m_bComposing = true;
+    QPointer<CWndPrivate> pGuard(this);
+    const LRESULT lResult = CWndState::Get().Dispatch(m_pWnd, WM_IME_STARTCOMPOSITION, 0, 0, false);
+    if (!pGuard)
+        return;
+    QWidget* pTarget = CWnd::GetSafeHwnd(reinterpret_cast<CWnd*>(lResult));
+    m_pCompositionTarget = pTarget != m_pWidget ? pTarget : nullptr;
+}
+
+// The end comes posted: a handler may move the focus, which must wait until the input method
+// has finished delivering its last event. A composition begun again meanwhile ends later.
+void CWndPrivate::EndComposition()
+{
+    m_bComposing = false;
+    m_pCompositionTarget = nullptr;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_bComposing || !m_pWidget)
+                return;
+            CWndState& state = CWndState::Get();
+            ++state.m_nQtDepth;
+            state.Dispatch(m_pWnd, WM_IME_ENDCOMPOSITION, 0, 0, false);
+            --state.m_nQtDepth;
+        },
+        Qt::QueuedConnection);
+}
+
+// A control that takes typed text (an edit) tells the input method of its caret itself.
+bool CWndPrivate::TellsItsOwnCaret() const
+{
+    return !m_bPlain && m_pWidget->testAttribute(Qt::WA_InputMethodEnabled);
+}
+
+std::optional<QRect> CWndPrivate::CaretInWidget() const
+{
+    CRect rect;
+    if (TellsItsOwnCaret() || !m_pWnd->GetCaretRect(&rect))
+        return std::nullopt;
+    rect.NormalizeRect();
+    return QRect(rect.left + m_nBorder, rect.top + m_nBorder, rect.Width(), rect.Height());
+}
+
+// The window's caret, when it has one; the widget answers every other query (ImEnabled:
+// whether it takes typed text at all).
+bool CWndPrivate::OnQtInputMethodQuery(QInputMethodQueryEvent* pEvent)
+{
+    if (!(pEvent->queries() & Qt::ImCursorRectangle))
+        return false;
+    const std::optional<QRect> rect = CaretInWidget();
+    if (!rect)
+        return false;
+    static_cast<QObject*>(m_pWidget)->event(pEvent);
+    pEvent->setValue(Qt::ImCursorRectangle, *rect);
+    return true;
+}
+
+// The input method learns where the caret is only when told: its candidate window would
+// otherwise stay where the caret was when the window got the focus.
+void CWndPrivate::NoteCaretMoved()
+{
+    if (!m_pWidget || m_pWidget->metaObject() != m_pMeta || QGuiApplication::focusObject() != m_pWidget)
+        return;
+    const QRect rect = CaretInWidget().value_or(QRect());
+    if (rect == m_rectCaretTold)
+        return;
+    m_rectCaretTold = rect;
+    QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle);
 }
 
 bool CWndPrivate::OnQtFocus(QFocusEvent* pEvent)
@@ -569,11 +680,14 @@ bool CWndPrivate::OnQtFocus(QFocusEvent* pEvent)
     delivery.pWidget = m_pWidget;
     const bool bPlain = m_bPlain;
     if (pEvent->type() == QEvent::FocusIn) {
+        m_rectCaretTold = CaretInWidget().value_or(QRect());   // Qt tells the input method
         QWidget* pOld = state.m_pLastFocusOut;
         if (pOld == m_pWidget)
             pOld = nullptr;
         state.Dispatch(m_pWnd, WM_SETFOCUS, reinterpret_cast<WPARAM>(pOld), 0, false, &delivery);
     } else {
+        if (m_bComposing)
+            EndComposition();   // the input method composes for another window now
         QWidget* pNew = QApplication::focusWidget();
         if (pNew == m_pWidget)
             pNew = nullptr;

@@ -13,10 +13,12 @@
 #include <QRegion>
 #include <QScrollBar>
 #include <map>
+#include <optional>
 
 struct CEventDelivery;
 class QFocusEvent;
 class QInputMethodEvent;
+class QInputMethodQueryEvent;
 class QKeyEvent;
 class QMouseEvent;
 class QPaintEvent;
@@ -102,6 +104,15 @@ public:
     // Timers: window timer id -> Qt timer id.
     std::map<UINT_PTR, int> m_timers;
 
+    // Input methods: a composition running in this plain window, the window that shows it,
+    // and the caret the input method last heard of (widget coordinates).
+    bool m_bComposing = false;
+    QPointer<QWidget> m_pCompositionTarget;
+    QRect m_rectCaretTold;
+    bool TellsItsOwnCaret() const;
+    std::optional<QRect> CaretInWidget() const;
+    void NoteCaretMoved();
+
 protected:
     bool eventFilter(QObject* pObject, QEvent* pEvent) override;
     void timerEvent(QTimerEvent* pEvent) override;
@@ -113,6 +124,9 @@ private:
     void Blit(QPaintEvent* pEvent);
     bool OnQtKey(QKeyEvent* pEvent);
     bool OnQtInputMethod(QInputMethodEvent* pEvent);
+    bool OnQtInputMethodQuery(QInputMethodQueryEvent* pEvent);
+    void StartComposition();
+    void EndComposition();
     bool OnQtFocus(QFocusEvent* pEvent);
     void OnPaletteChange();
 

@@ -421,6 +421,14 @@ void CSetupDlg::OnLButtonDblClk(UINT nFlags, CPoint point)
     CDialog::OnLButtonDblClk(nFlags, point);
 }
 
+BOOL CSetupDlg::GetCaretRect(LPRECT lpRect)
+{
+    if (!m_pSelItem)
+        return FALSE;
+    *lpRect = m_pSelItem->m_rectScreen;
+    return TRUE;
+}
+
 BOOL CSetupDlg::OnSetCursor(CWnd* pWnd, UINT nHitTest, UINT message)
 {
     CPoint point;

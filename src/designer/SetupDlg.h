@@ -48,6 +48,10 @@ public:
     // The status line under the page.
     CString StatusText() const;
 
+    // The selected item: the window takes no typed text, but an input method that shows a
+    // window keeps it beside what the user works on.
+    BOOL GetCaretRect(LPRECT lpRect) override;
+
     // The changes of this opening, undone and redone one at a time.
     BOOL Undo();
     BOOL Redo();

@@ -40,6 +40,7 @@ public:
     CGridCtrl* GetGrid() const override { return m_pGrid; }
     UINT GetMargin() const override { return m_nMargin; }
     BOOL IsEditing() const override { return m_bEditing; }
+    CWnd* GetEditWnd() const override { return m_pEditWnd; }
 
     // Copies the attributes through the accessors; the edit bookkeeping stays with each cell.
     using CGridCellBase::operator=;

@@ -49,6 +49,7 @@ public:
     virtual CGridCtrl* GetGrid() const { ASSERT(FALSE); return nullptr; }
     virtual UINT GetMargin() const { ASSERT(FALSE); return 0; }
     virtual BOOL IsEditing() const { ASSERT(FALSE); return FALSE; }
+    virtual CWnd* GetEditWnd() const { return nullptr; }   // the in-place edit showing the cell
 
     virtual CGridCellBase& operator=(const CGridCellBase& cell);
     virtual void Reset();

@@ -49,6 +49,7 @@ struct NM_GRIDVIEW {
 };
 
 class CImageList;
+class CInPlaceEdit;
 
 // One row of cells, one entry per column; the grid owns the row and its cells.
 typedef std::vector<CGridCellBase*> GRID_ROW;
@@ -245,6 +246,8 @@ public:
     virtual void OnEndEditCell(int nRow, int nCol, CString str);
     virtual void OnEditCell(int nRow, int nCol, CPoint point, UINT nChar);
     virtual void EndEditing();
+    // Where typed text goes: the caret of the open in-place edit, else the focus cell.
+    BOOL GetCaretRect(LPRECT lpRect) override;
 
     LRESULT SendMessageToParent(int nRow, int nCol, int nMessage) const;
     static int GetMouseScrollLines();
@@ -319,6 +322,10 @@ protected:
     // The in-place edit's end-edit report (WM_NOTIFY GVN_ENDLABELEDIT from its control id).
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override;
     void OnEndInPlaceEdit(NMHDR* pNMHDR, LRESULT* pResult);
+    CInPlaceEdit* GetOpenEdit() const;
+    // An input method composing on the grid opens the edit, as a typed character does.
+    CWnd* OnImeStartComposition() override;
+    void OnImeEndComposition() override;
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override;
     void OnLButtonDown(UINT nFlags, CPoint point) override;
     void OnLButtonUp(UINT nFlags, CPoint point) override;

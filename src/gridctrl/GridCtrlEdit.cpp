@@ -365,6 +365,46 @@ void CGridCtrl::EndEditing()
         pCell->EndEdit();
 }
 
+// The focus cell's edit while it is open: not yet reporting its text.
+CInPlaceEdit* CGridCtrl::GetOpenEdit() const
+{
+    const CGridCellBase* pCell = GetCell(m_idCurrentCell.row, m_idCurrentCell.col);
+    auto* pEdit = pCell ? static_cast<CInPlaceEdit*>(pCell->GetEditWnd()) : nullptr;
+    return pEdit && !pEdit->HasEnded() ? pEdit : nullptr;
+}
+
+BOOL CGridCtrl::GetCaretRect(LPRECT lpRect)
+{
+    CRect rect;
+    if (CInPlaceEdit* pEdit = GetOpenEdit(); pEdit && pEdit->GetCaretRect(&rect)) {
+        pEdit->ClientToScreen(&rect);
+        ScreenToClient(&rect);
+    } else if (!IsValid(m_idCurrentCell) || !IsCellVisible(m_idCurrentCell.row, m_idCurrentCell.col) ||
+               !GetCellRect(m_idCurrentCell.row, m_idCurrentCell.col, &rect)) {
+        return FALSE;
+    }
+    *lpRect = rect;
+    return TRUE;
+}
+
+// The edit opens as for a typed character, with the cell's text selected for the composed
+// text to replace, and shows the composition while the grid keeps the focus.
+CWnd* CGridCtrl::OnImeStartComposition()
+{
+    if (CInPlaceEdit* pEdit = GetOpenEdit())
+        return pEdit;   // composing again before the last composition's end came
+    if (m_MouseMode != MOUSE_NOTHING)
+        return nullptr;
+    OnEditCell(m_idCurrentCell.row, m_idCurrentCell.col, CPoint(-1, -1), VK_PROCESSKEY);
+    return GetOpenEdit();
+}
+
+void CGridCtrl::OnImeEndComposition()
+{
+    if (CInPlaceEdit* pEdit = GetOpenEdit())
+        pEdit->EndComposition();
+}
+
 // Changed text marks the cell modified; the cell leaves editing state either way.
 void CGridCtrl::OnEndEditCell(int nRow, int nCol, CString str)
 {

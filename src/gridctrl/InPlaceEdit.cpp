@@ -27,11 +27,14 @@ bool IsNavigationKey(UINT nChar)
 // - Backspace: caret at the end, then the Backspace itself deletes the last character;
 // - Tab and the codes 32 to 40 (Space, the Page keys, Home, End and the arrows, which are
 //   also the characters space ! " # $ % & ' ( when typed): all selected, nothing typed;
+// - an input method composing on the grid (VK_PROCESSKEY): all selected, for the composed
+//   text to replace, and the focus stays with the grid until the composition ends;
 // - any other character: all selected, then typed, so it replaces the text.
 CInPlaceEdit::CInPlaceEdit(CWnd* pParent, CRect& rect, DWORD dwStyle, UINT nID, int nRow, int nColumn,
                            CString sInitText, UINT nFirstChar)
     : m_nRow(nRow), m_nColumn(nColumn), m_sInitText(sInitText), m_nLastChar(0),
-      m_bExitOnArrows(nFirstChar != VK_LBUTTON), m_Rect(rect)
+      m_bExitOnArrows(nFirstChar != VK_LBUTTON), m_Rect(rect),
+      m_bAwaitingCommit(nFirstChar == VK_PROCESSKEY)
 {
     const DWORD dwEditStyle = WS_BORDER | WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL | dwStyle;
     if (!Create(dwEditStyle, rect, pParent, nID))
@@ -40,7 +43,8 @@ CInPlaceEdit::CInPlaceEdit(CWnd* pParent, CRect& rect, DWORD dwStyle, UINT nID, 
     SetFont(pParent->GetFont());
     SetWindowText(m_sInitText);
     GetWindowText(m_sShownInitText);
-    SetFocus();
+    if (nFirstChar != VK_PROCESSKEY)
+        SetFocus();
 
     const int nLength = m_sInitText.GetLength();
     switch (nFirstChar) {
@@ -51,7 +55,7 @@ CInPlaceEdit::CInPlaceEdit(CWnd* pParent, CRect& rect, DWORD dwStyle, UINT nID, 
     case VK_BACK:
         SetSel(nLength, -1);
         break;
-    case VK_TAB:
+    case VK_TAB: case VK_PROCESSKEY:
     case VK_SPACE: case VK_PRIOR: case VK_NEXT: case VK_END: case VK_HOME:
     case VK_LEFT: case VK_UP: case VK_RIGHT: case VK_DOWN:
         SetSel(0, -1);
@@ -77,8 +81,9 @@ void CInPlaceEdit::EndEdit()
     if (GetSafeHwnd())
         GetWindowText(str);
     // Text that was not changed goes back byte for byte, even where the widget could not
-    // show every byte of it.
-    if (str == m_sShownInitText)
+    // show every byte of it. A composition that committed nothing typed nothing: the text it
+    // showed in place of the selected one was never the cell's.
+    if (str == m_sShownInitText || m_bAwaitingCommit)
         str = m_sInitText;
 
     GV_DISPINFO dispinfo;
@@ -153,6 +158,7 @@ void CInPlaceEdit::OnChar(UINT nChar, UINT nRepCnt, UINT nFlags)
         EndByKey(nChar);
         return;
     }
+    m_bAwaitingCommit = FALSE;
     CEdit::OnChar(nChar, nRepCnt, nFlags);
     GrowToText();
 }
@@ -174,12 +180,31 @@ void CInPlaceEdit::OnDestroy()
     CEdit::OnDestroy();
 }
 
-// The grid takes the focus and, through the focus loss, the report with the key.
+// The grid takes the focus and, through the focus loss, the report with the key. An edit
+// that never had the focus reports at once.
 void CInPlaceEdit::EndByKey(UINT nChar)
 {
     m_nLastChar = nChar;
-    if (CWnd* pParent = GetParent())
+    CWnd* pParent = GetParent();
+    if (GetFocus() != this || !pParent)
+        EndEdit();
+    else
         pParent->SetFocus();
+}
+
+// Nothing committed leaves the cell as Esc does. Committed text stays for more typing, with
+// the focus, unless the grid lost it meanwhile; then the edit ends as with a focus loss.
+void CInPlaceEdit::EndComposition()
+{
+    CWnd* pFocus = GetFocus();
+    if (pFocus == this)
+        return;
+    if (m_bAwaitingCommit)
+        SendMessage(WM_CHAR, VK_ESCAPE);
+    else if (pFocus && pFocus == GetParent())
+        SetFocus();
+    else
+        EndEdit();
 }
 
 // Widens the edit to the right when the text and two spaces no longer fit, up to the right

@@ -44,6 +44,8 @@ public:
 
     // Reports the text to the owner and closes the window (later, by a posted WM_CLOSE).
     void EndEdit();
+    // The input method's composition that opened the edit (VK_PROCESSKEY) has ended.
+    void EndComposition();
 
     int GetRow() const { return m_nRow; }
     int GetColumn() const { return m_nColumn; }
@@ -75,6 +77,7 @@ private:
     BOOL m_bExitOnArrows;
     CRect m_Rect;
     BOOL m_bEnded = FALSE;
+    BOOL m_bAwaitingCommit;   // opened by a composition that has committed nothing yet
 
     // Set while an end of editing is being reported, by any in-place edit: ending causes
     // further focus changes, which must not report again.

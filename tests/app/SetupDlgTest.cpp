@@ -9,8 +9,12 @@
 #include "Testing.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QImage>
+#include <QInputMethod>
+#include <QInputMethodQueryEvent>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTest>
 #include <QWidget>
 
@@ -438,6 +442,33 @@ TEST_F(SetupDlgTest, KeysMoveUndoRedoAndEscKeepsTheLayout)
     probe.m_rectPage = Item(m_set, 0)->m_rectPage;
     probe.ScreenToPaper(&m_set);
     EXPECT_EQ(Item(m_set, 0)->m_rectPaper, probe.m_rectPaper);
+}
+
+// The window takes no typed text, so its input method stays off; the caret it reports for an
+// input method's window is the selected item, and follows it.
+TEST_F(SetupDlgTest, InputMethodCaretIsTheSelectedItem)
+{
+    RunDesigner([&](CSetupDlg& dlg, QWidget* pWidget) {
+        const auto query = [pWidget](Qt::InputMethodQuery q) {
+            QInputMethodQueryEvent event(q);
+            QCoreApplication::sendEvent(pWidget, &event);
+            return event.value(q);
+        };
+        CRect rect;
+        EXPECT_FALSE(dlg.GetCaretRect(&rect));
+        EXPECT_FALSE(query(Qt::ImEnabled).toBool());
+        QCoreApplication::processEvents();   // the window's activation
+        QSignalSpy told(QGuiApplication::inputMethod(), &QInputMethod::cursorRectangleChanged);
+        const CRect rectItem = Item(m_set, 1)->m_rectScreen;
+        Press(pWidget, rectItem.CenterPoint());
+        Release(pWidget, rectItem.CenterPoint());
+        EXPECT_EQ(query(Qt::ImCursorRectangle).toRect(),
+                  QRect(rectItem.left, rectItem.top, rectItem.Width(), rectItem.Height()));
+        Drag(pWidget, rectItem.CenterPoint(), rectItem.CenterPoint() + CSize(15, 8));
+        EXPECT_EQ(query(Qt::ImCursorRectangle).toRect(),
+                  QRect(rectItem.left + 15, rectItem.top + 8, rectItem.Width(), rectItem.Height()));
+        EXPECT_GE(told.count(), 2);   // of the selection and of the move
+    });
 }
 
 // The composed view as the screen shows it: black frames, the red frame and black handles of
