@@ -134,3 +134,11 @@
 // The question before a modified document is thrown away.
 #define IDP_SAVE_MODIFIED 280
 
+
+
+// ---- Bounds: what a document, the design window and the grid hold at most. ----
+// Strings 360 to 399.
+#define IDP_SETUP_TOO_MANY_ITEMS 360
+#define IDP_SETUP_TEXT_CUT 361
+#define IDP_SETUP_UNDO_CUT 362
+#define IDS_TITLETIP_CUT 363

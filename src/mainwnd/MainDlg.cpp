@@ -12,6 +12,7 @@
 
 
 AFX_USE_RESOURCES(Main)
+AFX_USE_RESOURCES(Limits)
 
 namespace {
 
@@ -96,6 +97,7 @@ BOOL CMainDlg::OnInitDialog()
     SetIcon(m_hIcon, FALSE);
 
     SetUpTable();
+    m_wndGrid.SetTitleTipCutNote(LoadText(IDS_TITLETIP_CUT));
     SetModified(FALSE);
     // A document that cannot be read was reported; the window opens on a new one.
     if (!m_strOpenPath.IsEmpty())

@@ -13,7 +13,10 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -225,6 +228,53 @@ TEST_F(CertificateWndTest, PaperTooLargeForAPageIsDrawnScaledAndReportedOnce)
     m_wnd.ShowNext();
     QCoreApplication::processEvents();
     EXPECT_EQ(boxes.Calls().size(), 1u);
+}
+
+// Whatever the paper's size and proportions, the page holds at most MAX_PAGE_PIXELS pixels and
+// no side longer than MAX_PAGE_SIDE, and a paper within both is drawn at full scale. The
+// calibration page's rulers on it are drawn in a bounded time: their ticks come at least two
+// pixels apart, every millimetre where there is room for it.
+TEST_F(CertificateWndTest, ThePageStaysWithinItsBoundsForAnyPaper)
+{
+    Testing::CMessageBoxRecorder boxes;
+    const LONG nSide = CCertificateWnd::MAX_PAGE_SIDE;
+    struct Case {
+        LONG nWidth, nHeight;
+        bool bFullScale;
+    };
+    const Case cases[] = {
+        {2450, 1760, true}, {nSide, 1250, true}, {nSide + 1, 10, false}, {20000, 20000, false},
+        {INT_MAX, 1, false}, {3, INT_MAX, false}, {INT_MAX, 3, false}, {INT_MAX, INT_MAX, false}, {1, 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.nWidth << " x " << c.nHeight);
+        m_wnd.ReleaseResources();
+        m_dlg.m_printSet.m_nPaperWidth = c.nWidth;
+        m_dlg.m_printSet.m_nPaperHeight = c.nHeight;
+        ASSERT_TRUE(m_wnd.CreatePage());
+        const CSize size = m_wnd.GetPageSize();
+        EXPECT_LE((double)size.cx * size.cy, CCertificateWnd::MAX_PAGE_PIXELS);
+        EXPECT_LE(std::max(size.cx, size.cy), nSide);
+        EXPECT_EQ(size == CSize(c.nWidth, c.nHeight), c.bFullScale);
+
+        m_wnd.DrawTestPage();
+        // The top ruler across a row its shortest ticks reach: where each tick starts.
+        const QImage& page = Page();
+        if (page.height() <= 4)
+            continue;
+        std::vector<int> arrTicks;
+        for (int x = 0; x < page.width(); x++)
+            if (qGray(page.pixel(x, 4)) < 128 && (x == 0 || qGray(page.pixel(x - 1, 4)) >= 128))
+                arrTicks.push_back(x);
+        for (size_t i = 2; i < arrTicks.size(); i++) {   // the first tick is cut by the page's edge
+            if (c.bFullScale)
+                EXPECT_EQ(arrTicks[i] - arrTicks[i - 1], 10) << arrTicks[i];   // every millimetre
+            else
+                EXPECT_GE(arrTicks[i] - arrTicks[i - 1], 2) << arrTicks[i];
+        }
+        if (c.bFullScale)
+            EXPECT_GE(arrTicks.size(), (size_t)(c.nWidth / 10 - 1));
+    }
 }
 
 // A step redraws only the items whose text, place or font changed, over the background where
