@@ -277,6 +277,21 @@ TEST_F(CertificateWndTest, ThePageStaysWithinItsBoundsForAnyPaper)
     }
 }
 
+// A damaged file's paper places the page far off the printer's sheet: its target starts at
+// the end of the drawable range instead of wrapping round onto the sheet.
+TEST(CertificatePrintTargetTest, APaperOfAnySizeIsPlacedWithinTheDrawableRange)
+{
+    for (LONG nPaper : {INT_MAX, INT_MAX / 2, 1 << 26}) {
+        SCOPED_TRACE(nPaper);
+        const auto g = CCertificateWnd::PrintGeometry::Compute(287, 200, 7016, 4960, nPaper, nPaper);
+        const CRect rect = g.GetTarget();
+        EXPECT_EQ(rect.left, std::max<long long>(-MAX_DRAW_COORDINATE, (2870LL - nPaper) * 7016 / 2870));
+        EXPECT_EQ(rect.top, std::max<long long>(-MAX_DRAW_COORDINATE, (2000LL - nPaper) * 4960 / 2000 / 2));
+        EXPECT_GT(rect.Width(), 7016);
+        EXPECT_EQ(rect.Height(), 4960 - 2 * rect.top);
+    }
+}
+
 // A step redraws only the items whose text, place or font changed, over the background where
 // they lay and where they now lie, with every item they overlap. Whatever changes between
 // two steps, the page must be the page drawn afresh: an unchanged item over a changed one, a
