@@ -91,5 +91,16 @@ bench: deps
 	cmake --build $(BENCH_DIR) -j$(JOBS)
 	cmake --build $(BENCH_DIR) --target run_benchmarks
 
+# Installing into a prefix (DESTDIR honoured, for staging), and the Debian package, made from
+# the Release build: build/veltrane_<version>_<arch>.deb, installed with
+# `apt install ./build/veltrane_*.deb`.
+PREFIX ?= /usr/local
+.PHONY: install package
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+package: build
+	cmake --build $(BUILD_DIR) --target package
+
 clean:
 	rm -rf $(BUILD_DIR) $(BENCH_DIR) $(ASAN_DIR)

@@ -17,6 +17,7 @@
 #include "MainDlg.h"
 #include "PdfExport.h"
 #include "PrintItem.h"
+#include "PrintJob.h"
 #include "PrintSet.h"
 #include "SetupDlg.h"
 #include "Testing.h"
@@ -98,9 +99,11 @@ void DrawAndPrint(CMainDlg& dlg, int nPrintable)
     wnd.DrawTestPage();
 
     Testing::CPrinterRecorder printer;
-    CString strError;
-    const int nSent = wnd.PrintFrom(1, strError);
-    if (nSent != nPrintable || (int)printer.Pages().size() != nPrintable || !strError.IsEmpty())
+    wnd.m_bQuiet = TRUE;
+    CPrintJob job(wnd);
+    dlg.m_nCurRecord = 1;
+    const int nSent = job.PrintRecords(FALSE);
+    if (nSent != nPrintable || (int)printer.Pages().size() != nPrintable || !job.m_strError.IsEmpty())
         Fuzz::Fail("the print walk did not print every printable record");
     dlg.m_nCurRecord = 1;
     wnd.PrintTestPage(CSize(0, 0));

@@ -1,5 +1,5 @@
 // Bytes as clipboard text pasted into the record table at a start cell the input chooses.
-// The first byte says how the text reaches the clipboard (code page 936 or UTF-8); the next
+// The first byte says how the text reaches the clipboard (GB18030 bytes or UTF-8); the next
 // two choose the cell. The headings never change, and no record cell keeps a separator.
 #include "FuzzSupport.h"
 

@@ -16,13 +16,13 @@ bool IsToken(const CString& strToken)
     const int nLength = strToken.GetLength();
     if (strToken == "@enter")
         return true;
-    if (nLength == 0 || nLength > 3)
+    if (nLength == 0 || nLength > 4)
         return false;
     const signed char b = (signed char)strToken[0];
     if (b == '{')
-        return true;
+        return nLength <= 3;
     if (b < 0)
-        return nLength <= 2;
+        return nLength <= 2 || AfxIsFourByteChar(strToken, 4);
     return nLength == 1;
 }
 

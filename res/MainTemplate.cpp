@@ -4,48 +4,7 @@
 
 namespace {
 
-// A blank certificate with its frame, lines of text and a red seal.
-const char* const s_xpmCertificate[] = {
-    "32 32 6 1",
-    ". c None",
-    "w c #FFFBEA",
-    "k c #404040",
-    "y c #C89B2C",
-    "b c #1F3A8A",
-    "r c #C0262D",
-    "................................",
-    "................................",
-    "................................",
-    "................................",
-    "..kkkkkkkkkkkkkkkkkkkkkkkkkkkk..",
-    "..kwwwwwwwwwwwwwwwwwwwwwwwwwwk..",
-    "..kwyyyyyyyyyyyyyyyyyyyyyyyywk..",
-    "..kwywwwwwwwwwwwwwwwwwwwwwwywk..",
-    "..kwywwwwwwwwwwwwwwwwwwwwwwywk..",
-    "..kwywwwwwbbbbbbbbbbbbwwwwwywk..",
-    "..kwywwwwwwwwwwwwwwwwwwwwwwywk..",
-    "..kwywwwwwwwwwwwwwwwwwwwwwwywk..",
-    "..kwywwwwwwwwwwwwwwwwwwwwwwywk..",
-    "..kwywwbbbbbbbbbbbbbbbbbbwwywk..",
-    "..kwywwwwwwwwwwwwwwwwwwwwwwywk..",
-    "..kwywwwwwwwwwwwwwwwwwwwwwwywk..",
-    "..kwywwbbbbbbbbbbbbbbbbbbwwywk..",
-    "..kwywwwwwwwwwwwwwwwwrrrwwwywk..",
-    "..kwywwwwwwwwwwwwwwwrrrrrwwywk..",
-    "..kwywwbbbbbbbbbbbwrrrrrrrwywk..",
-    "..kwywwwwwwwwwwwwwwrrrrrrrwywk..",
-    "..kwywwwwwwwwwwwwwwrrrrrrrwywk..",
-    "..kwywwwwwwwwwwwwwwwrrrrrwwywk..",
-    "..kwywwwwwwwwwwwwwwwwrrrwwwywk..",
-    "..kwywwwwwwwwwwwwwwwwwwwwwwywk..",
-    "..kwyyyyyyyyyyyyyyyyyyyyyyyywk..",
-    "..kwwwwwwwwwwwwwwwwwwwwwwwwwwk..",
-    "..kkkkkkkkkkkkkkkkkkkkkkkkkkkk..",
-    "................................",
-    "................................",
-    "................................",
-    "................................",
-};
+#include "icon128.xpm"
 
 } // namespace
 

@@ -135,6 +135,14 @@
 #define IDP_SAVE_MODIFIED 280
 
 
+// ---- Print jobs: the queue's answer. ----
+// Strings 320 to 359.
+// The printer, the queue's words, the certificates in the job, the first record not printed.
+#define IDP_PRINT_REFUSED 320
+#define IDS_PRINT_NO_REASON 321
+// The printer, the certificates in the job, the queue's job id.
+#define IDP_PRINT_QUEUED 322
+
 
 // ---- Bounds: what a document, the design window and the grid hold at most. ----
 // Strings 360 to 399.

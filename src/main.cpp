@@ -3,6 +3,7 @@
 #include "CommandLine.h"
 #include "MainApp.h"
 
+#include <QGuiApplication>
 #include <QtGlobal>
 
 #include <cstdlib>
@@ -38,5 +39,7 @@ int main(int argc, char** argv)
             setenv("QT_QPA_PLATFORM", "offscreen", 1);
         qInstallMessageHandler(CommandMessageHandler);
     }
+    // The desktop entry the windows belong to: their icon and name in the desktop's task bar.
+    QGuiApplication::setDesktopFileName(QStringLiteral("local.veltrane.Veltrane"));
     return AfxWinMain(argc, argv);
 }

@@ -8,10 +8,13 @@
 #include "Resource.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
 #include <QSessionManager>
+#include <QTranslator>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <system_error>
 
 namespace {
@@ -28,7 +31,7 @@ std::string ExecutablePath()
     return QCoreApplication::instance() ? QCoreApplication::applicationFilePath().toStdString() : std::string();
 }
 
-CString ExecutablePathCp936()
+CString ExecutablePathBytes()
 {
     const std::string strPath = ExecutablePath();
     return Codec::FromUnicode(QString::fromUtf8(strPath.data(), (qsizetype)strPath.size()));
@@ -87,7 +90,7 @@ HCURSOR CWinApp::LoadCursor(UINT nIDResource) const
 // The names become known when the program starts, after the resources were registered.
 void CWinApp::SetCurrentNames()
 {
-    const CString strPath = ExecutablePathCp936();
+    const CString strPath = ExecutablePathBytes();
     m_strExeName = strPath.Mid(strPath.ReverseFind('/') + 1);
     m_pszExeName = m_strExeName;
     if (m_strAppName.IsEmpty() && !m_strAppName.LoadString(AFX_IDS_APP_TITLE))
@@ -116,16 +119,31 @@ DWORD GetModuleFileName(HMODULE, LPTSTR lpFilename, DWORD nSize)
 {
     if (!lpFilename || nSize == 0)
         return 0;
-    const CString strPath = ExecutablePathCp936();
+    const CString strPath = ExecutablePathBytes();
     const DWORD nLength = std::min<DWORD>((DWORD)strPath.GetLength(), nSize - 1);
     std::memcpy(lpFilename, (LPCTSTR)strPath, nLength);
     lpFilename[nLength] = '\0';
     return nLength;
 }
 
+BOOL AfxLoadQtTranslations()
+{
+    static QTranslator* s_pTranslator = nullptr;
+    if (s_pTranslator)
+        return TRUE;
+    auto pTranslator = std::make_unique<QTranslator>();
+    if (!pTranslator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))
+        || !QCoreApplication::installTranslator(pTranslator.get()))
+        return FALSE;
+    // Installed for the rest of the process.
+    s_pTranslator = pTranslator.release();
+    return TRUE;
+}
+
 int AfxWinMain(int argc, char** argv)
 {
     QApplication app(argc, argv);
+    AfxLoadQtTranslations();
     CWinApp* pApp = AfxGetApp();
     if (!pApp)
         return -1;

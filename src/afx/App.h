@@ -25,7 +25,7 @@ public:
     BOOL QueryEndSession();
 
     // The user's settings (QSettings, one file for the program): an integer under a section
-    // and an entry, CP936 names; nDefault when there is none.
+    // and an entry, GB18030 names; nDefault when there is none.
     UINT GetProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nDefault);
     BOOL WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue);
 
@@ -36,7 +36,7 @@ public:
     BOOL Enable3dControlsStatic() { return TRUE; }
 
     CWnd* m_pMainWnd = nullptr;
-    LPCTSTR m_pszAppName = nullptr;   // CP936
+    LPCTSTR m_pszAppName = nullptr;   // GB18030
     LPCTSTR m_pszExeName = nullptr;   // the executable's file name without its folder
 
 private:
@@ -52,10 +52,15 @@ LPCTSTR AfxGetAppName();
 // OLE controls are not used on this platform; the call is kept for the program's start-up.
 void AfxEnableControlContainer();
 
-// The full path of the running executable (NULL module: this program), CP936, "/" as the
+// The full path of the running executable (NULL module: this program), GB18030, "/" as the
 // separator; at most nSize - 1 bytes and a NUL. Returns the length copied.
 DWORD GetModuleFileName(HMODULE hModule, LPTSTR lpFilename, DWORD nSize);
 
-// The program's start: the Qt application, then InitInstance (and Run when it returns TRUE),
-// then ExitInstance. Returns the exit code.
+// Qt's own texts (the file dialog, the standard buttons of its boxes, the edits' context menu)
+// in the program's language: Qt's zh_CN translations, from the folder where the system keeps
+// Qt's translations. FALSE when they are not installed; Qt then speaks English.
+BOOL AfxLoadQtTranslations();
+
+// The program's start: the Qt application, its translations, then InitInstance (and Run when
+// it returns TRUE), then ExitInstance. Returns the exit code.
 int AfxWinMain(int argc, char** argv);

@@ -11,7 +11,9 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -19,26 +21,22 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStringList>
 #include <cstring>
 
 namespace {
-
-bool IsLeadByte(unsigned char b)
-{
-    return b >= 0x81 && b <= 0xFE;
-}
 
 // The '|' separators of a filter become NULs; a '|' that is the second byte of a Chinese
 // character stays.
 CString FilterWithNuls(LPCTSTR lpszFilter)
 {
     CString str(lpszFilter);
-    for (int i = 0; i < str.GetLength(); ++i) {
-        if (IsLeadByte((unsigned char)str[i]) && i + 1 < str.GetLength())
-            ++i;
-        else if (str[i] == '|')
+    for (int i = 0; i < str.GetLength();) {
+        const int nChar = AfxCharLength((LPCTSTR)str + i, (size_t)(str.GetLength() - i));
+        if (nChar == 1 && str[i] == '|')
             str.SetAt(i, '\0');
+        i += nChar;
     }
     return str;
 }
@@ -78,6 +76,17 @@ CString StripDot(LPCTSTR lpszDefExt)
     while (!strExt.IsEmpty() && strExt[0] == '.')
         strExt = strExt.Mid(1);
     return strExt;
+}
+
+// The folder a file dialog starts in: the one asked for when it is a folder, else the user's
+// documents folder (XDG_DOCUMENTS_DIR), else the home folder.
+CString StartingFolder(LPCTSTR lpszInitialDir)
+{
+    const QString strAsked = Codec::ToUnicode(CString(lpszInitialDir));
+    if (!strAsked.isEmpty() && QFileInfo(strAsked).isDir())
+        return CString(lpszInitialDir);
+    const QString strDocuments = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return Codec::FromUnicode(QFileInfo(strDocuments).isDir() ? strDocuments : QDir::homePath());
 }
 
 } // namespace
@@ -142,7 +151,7 @@ INT_PTR CFileDialog::DoModal()
 {
     Testing::FileDialogCall call {m_bOpenFileDialog != FALSE, CString(m_ofn.lpstrDefExt),
                                   CString(m_ofn.lpstrFile), m_strFilterText,
-                                  CString(m_ofn.lpstrInitialDir), m_ofn.Flags};
+                                  StartingFolder(m_ofn.lpstrInitialDir), m_ofn.Flags};
     if (Testing::CFileDialogAnswerer* pAnswerer = Testing::CFileDialogAnswerer::Active()) {
         CString strPath;
         if (!pAnswerer->Answer(call, strPath))
@@ -152,8 +161,8 @@ INT_PTR CFileDialog::DoModal()
 
     const QString strTitle = m_ofn.lpstrTitle ? Codec::ToUnicode(CString(m_ofn.lpstrTitle))
         : m_bOpenFileDialog ? QString::fromUtf16(u"打开") : QString::fromUtf16(u"另存为");
+    // The desktop's own file dialog where the platform offers one, else Qt's.
     QFileDialog dlg(OwnerWidget(m_pParentWnd), strTitle, Codec::ToUnicode(call.strInitialDir));
-    dlg.setOption(QFileDialog::DontUseNativeDialog);
     dlg.setAcceptMode(m_bOpenFileDialog ? QFileDialog::AcceptOpen : QFileDialog::AcceptSave);
     dlg.setFileMode(m_bOpenFileDialog ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!m_bOpenFileDialog && !(m_ofn.Flags & OFN_OVERWRITEPROMPT))
@@ -214,17 +223,11 @@ namespace {
 
 const int s_arrPointSizes[] = {8, 9, 10, 11, 12, 14, 16, 18, 20, 22, 24, 26, 28, 36, 48, 72};
 
-// The face name in CP936, cut at 31 bytes but never inside a character.
+// The face name in the system's bytes, cut at 31 bytes but never inside a character.
 void SetFaceName(LOGFONT& lf, const QString& strFace)
 {
     const CString strBytes = Codec::FromUnicode(strFace);
-    int nLength = 0;
-    while (nLength < strBytes.GetLength()) {
-        const int nChar = IsLeadByte((unsigned char)strBytes[nLength]) ? 2 : 1;
-        if (nLength + nChar > LF_FACESIZE - 1)
-            break;
-        nLength += nChar;
-    }
+    const int nLength = AfxWholeCharsLength(strBytes, strBytes.GetLength(), LF_FACESIZE - 1);
     std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
     std::memcpy(lf.lfFaceName, (LPCTSTR)strBytes, (size_t)nLength);
 }

@@ -33,7 +33,8 @@ struct OPENFILENAME {
     LPCTSTR lpstrFilter = nullptr;       // pairs "description\0pattern\0 ... \0"
     LPTSTR lpstrFile = nullptr;          // in: the initial name; out: the chosen full path
     DWORD nMaxFile = 0;                  // bytes of lpstrFile, its NUL included
-    LPCTSTR lpstrInitialDir = nullptr;   // the starting folder
+    LPCTSTR lpstrInitialDir = nullptr;   // the starting folder; NULL, empty or no folder: the
+                                         // user's documents folder
     LPCTSTR lpstrTitle = nullptr;        // NULL: "打开" or "另存为"
     LPCTSTR lpstrDefExt = nullptr;       // appended to a name without an extension
 };
@@ -106,7 +107,7 @@ public:
 
     // IDOK with the chosen font in m_lf, or IDCANCEL.
     virtual INT_PTR DoModal();
-    CString GetFaceName() const;   // CP936, as the list shows it
+    CString GetFaceName() const;   // GB18030, as the list shows it
     int GetSize() const { return m_cf.iPointSize; }
 
     CHOOSEFONT m_cf;

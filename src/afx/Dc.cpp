@@ -167,6 +167,12 @@ QString RemovePrefixes(const QString& text)
     return result;
 }
 
+// Where the glyphs of another font go so that they stand on font's baseline.
+QPoint BaselineShift(const CTextCache::FontInfo& font, const CTextCache::FontInfo& glyphs)
+{
+    return QPoint(0, font.nAscent - glyphs.nAscent);
+}
+
 QString ToUnicode(LPCTSTR lpszString, int nCount)
 {
     if (!lpszString)
@@ -863,12 +869,16 @@ void CDC::DrawTextLines(const CTextCache::FontInfo& font, const std::vector<Text
             continue;
         AddBounds(QRect(line.ptTopLeft, QSize(line.nWidth, font.nHeight)).adjusted(-nInk, -nInk, nInk, nInk)
                   & rectInkClip);
+        const CTextCache::FontInfo& glyphs = CTextCache::GlyphFont(font, line.text);
+        const QPoint ptGlyphs = line.ptTopLeft + BaselineShift(font, glyphs);
         if (bRendered) {
             QPoint ptOffset;
-            const QImage& image = CTextCache::Rendered(font, line.text, ToPixel(m_state.crText), ptOffset);
-            painter.drawImage(line.ptTopLeft + ptOffset, image);
+            const QImage& image = CTextCache::Rendered(glyphs, line.text, ToPixel(m_state.crText), ptOffset);
+            painter.drawImage(ptGlyphs + ptOffset, image);
         } else {
-            painter.drawStaticText(line.ptTopLeft, CTextCache::Prepared(font, line.text));
+            if (painter.font() != glyphs.font)
+                painter.setFont(glyphs.font);
+            painter.drawStaticText(ptGlyphs, CTextCache::Prepared(glyphs, line.text));
         }
     }
     painter.end();
@@ -1285,7 +1295,8 @@ void CDC::PaintText(int x, int y, const CTextCache::FontInfo& font, const QStrin
     if (m_state.nBkMode == OPAQUE)
         m_pPainter->fillRect(QRect(ptTopLeft, QSize(CTextCache::Width(font, text), font.nHeight)),
                              QColor(ToPixel(m_state.crBk)));
-    m_pPainter->setFont(font.font);
+    const CTextCache::FontInfo& glyphs = CTextCache::GlyphFont(font, text);
+    m_pPainter->setFont(glyphs.font);
     m_pPainter->setPen(QColor(ToPixel(m_state.crText)));
     m_pPainter->drawText(ptTopLeft + QPoint(0, font.nAscent), text);
 }

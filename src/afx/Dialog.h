@@ -281,7 +281,7 @@ void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 // FALSE when the control already belongs to another object.
 BOOL AfxReleaseDialogControl(HWND hWnd);
 
-// The framework's messages of the data exchange (CP936).
+// The framework's messages of the data exchange (GB18030).
 CString AfxDdxMessage(UINT nIDPrompt);
 #define AFX_IDP_PARSE_INT 0xF110
 #define AFX_IDP_PARSE_UINT 0xF111

@@ -41,13 +41,13 @@ bool IsAscii(const QString& text)
     return std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < 0x80; });
 }
 
-// Length of a text in CP936 bytes (a character CP936 cannot hold counts as its '?').
+// Length of a text in the system's bytes.
 int ByteLength(const QString& text)
 {
     return IsAscii(text) ? (int)text.size() : Codec::FromUnicode(text).GetLength();
 }
 
-// The character index at a byte offset; an offset inside a double-byte character counts the
+// The character index at a byte offset; an offset inside a multi-byte character counts the
 // whole character.
 int IndexAt(const QString& text, int nByte)
 {
@@ -56,7 +56,7 @@ int IndexAt(const QString& text, int nByte)
     int nBytes = 0;
     int i = 0;
     while (i < text.size() && nBytes < nByte) {
-        const int nUnits = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const int nUnits = text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate() ? 2 : 1;
         nBytes += ByteLength(text.mid(i, nUnits));
         i += nUnits;
     }
@@ -68,7 +68,7 @@ int ByteOffset(const QString& text, int nIndex)
     return ByteLength(text.left(nIndex));
 }
 
-// Refuses input whose CP936 form would be longer than the limit.
+// Refuses input whose bytes would be longer than the limit.
 class CByteLimitValidator : public QValidator {
 public:
     CByteLimitValidator(int nLimit, QObject* pParent) : QValidator(pParent), m_nLimit(nLimit) {}

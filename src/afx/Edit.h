@@ -2,8 +2,8 @@
 // ES_MULTILINE), so typing, the caret, selection, the clipboard keys and input methods are the
 // widget's own. A derived control overrides OnKeyDown/OnChar/OnKillFocus/OnGetDlgCode and hands
 // what it does not take back to the widget through the base handler (Default()).
-// Text crosses to the widget as CP936 bytes converted at this edge; character positions
-// (SetSel, GetSel) are byte offsets into that CP936 text, as in a multi-byte edit control.
+// Text crosses to the widget as GB18030 bytes converted at this edge; character positions
+// (SetSel, GetSel) are byte offsets into those bytes, as in a multi-byte edit control.
 #pragma once
 
 #include "Wnd.h"
@@ -22,14 +22,14 @@ public:
     // templates, which attach it later (SubclassWindow).
     static QWidget* CreateEditWidget(DWORD dwStyle, DWORD dwExStyle = 0);
 
-    // Selection in CP936 byte offsets. nEndChar -1 means the end of the text, nStartChar -1
+    // Selection in byte offsets. nEndChar -1 means the end of the text, nStartChar -1
     // removes the selection; the caret goes to nEndChar. The widget keeps the caret in view.
     void SetSel(int nStartChar, int nEndChar, BOOL bNoScroll = FALSE);
     void SetSel(DWORD dwSelection, BOOL bNoScroll = FALSE);
     void GetSel(int& nStartChar, int& nEndChar) const;
     DWORD GetSel() const;   // start in the low word, end in the high word
     void ReplaceSel(LPCTSTR lpszNewText, BOOL bCanUndo = FALSE);
-    // At most nChars bytes of CP936 text can be typed or pasted (0: no limit of our own).
+    // At most nChars bytes of text can be typed or pasted (0: no limit of our own).
     void LimitText(int nChars = 0);
     UINT GetLimitText() const { return m_nLimit; }
     // A multi-line edit has one margin all round: the larger of the two.

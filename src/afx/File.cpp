@@ -16,7 +16,7 @@
 
 namespace {
 
-// The file system's name for a CP936 path.
+// The file system's name (UTF-8) for a path in the system's bytes.
 std::string NativePath(LPCTSTR lpszFileName)
 {
     return Codec::ToUnicode(CString(lpszFileName)).toUtf8().toStdString();
@@ -86,15 +86,8 @@ BOOL CFileException::GetErrorMessage(LPTSTR lpszError, UINT nMaxError, UINT* pnH
     if (!lpszError || nMaxError == 0)
         return FALSE;
     const CString strText = GetErrorText();
-    // Never cut a double-byte character in half.
-    int nLength = std::min(strText.GetLength(), (int)nMaxError - 1);
-    int nChar = 0;
-    while (nChar < nLength) {
-        const int nSize = (BYTE)strText[nChar] >= 0x80 ? 2 : 1;
-        if (nChar + nSize > nLength)
-            break;
-        nChar += nSize;
-    }
+    // Never cut a character in half.
+    const int nChar = AfxWholeCharsLength(strText, strText.GetLength(), (int)nMaxError - 1);
     std::memcpy(lpszError, (LPCTSTR)strText, (size_t)nChar);
     lpszError[nChar] = '\0';
     return TRUE;

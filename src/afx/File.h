@@ -1,5 +1,5 @@
 // CFile: a binary file with the framework's interface, over POSIX file descriptors. Paths are
-// CP936 text like every other string; they become the file system's UTF-8 here.
+// GB18030 text like every other string; they become the file system's UTF-8 here.
 // Failures of the throwing operations raise a CFileException, thrown as a pointer as the
 // framework does: catch (CFileException* e) { e->ReportError(); e->Delete(); }
 #pragma once

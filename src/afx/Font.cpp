@@ -107,6 +107,10 @@ QString ResolveFace(const QString& face)
     return QString();
 }
 
+// Families that cover nearly all of Unicode's Han characters, best first.
+const char16_t* const kWideFamilies[] = { u"Noto Serif CJK SC", u"Noto Sans CJK SC", u"AR PL UMing CN",
+                                          u"Droid Sans Fallback" };
+
 // The pixel size whose line height (ascent + descent) comes closest to nCellHeight. Small
 // sizes are hinted, so the proportion measured at a large size is only the first guess.
 int PixelSizeForCellHeight(const QFont& fontBase, int nCellHeight)
@@ -158,19 +162,12 @@ QFont::Weight WeightFromLogFont(LONG lfWeight)
     return (QFont::Weight)std::clamp((int)lfWeight, 1, 1000);
 }
 
-// Copies a CP936 face name into lfFaceName, cut at 31 bytes but never inside a character.
+// Copies a face name into lfFaceName, cut at 31 bytes but never inside a character.
 void CopyFaceName(LOGFONT& lf, const std::string& face)
 {
-    size_t nLength = 0;
-    while (nLength < face.size() && face[nLength] != '\0') {
-        unsigned char b = (unsigned char)face[nLength];
-        size_t nChar = (b >= 0x81 && b <= 0xFE && nLength + 1 < face.size()) ? 2 : 1;
-        if (nLength + nChar > LF_FACESIZE - 1)
-            break;
-        nLength += nChar;
-    }
+    const int nLength = AfxWholeCharsLength(face.c_str(), (int)std::strlen(face.c_str()), LF_FACESIZE - 1);
     std::memset(lf.lfFaceName, 0, sizeof lf.lfFaceName);
-    std::memcpy(lf.lfFaceName, face.data(), nLength);
+    std::memcpy(lf.lfFaceName, face.data(), (size_t)nLength);
 }
 
 } // namespace
@@ -240,6 +237,25 @@ QFont FromLogFont(const LOGFONT& lf)
     else
         font.setPixelSize(CachedPixelSizeForCellHeight(font, (int)std::min<long long>(nHeight, kMaxPixels)));
     return font;
+}
+
+QStringList FallbackFamilies(const QString& family)
+{
+    QStringList families;
+    auto add = [&](const char16_t* name) {
+        const QString installed = InstalledFamily(QString::fromUtf16(name));
+        if (!installed.isEmpty() && installed.compare(family, Qt::CaseInsensitive) != 0 && !families.contains(installed))
+            families << installed;
+    };
+    for (const FaceSubstitute& sub : kSubstitutes) {
+        const auto* it = std::find_if(sub.families.begin(), sub.families.end(), [&](const char16_t* name) {
+            return family.compare(QString::fromUtf16(name), Qt::CaseInsensitive) == 0;
+        });
+        if (it != sub.families.end())
+            std::for_each(it + 1, sub.families.end(), add);
+    }
+    std::for_each(std::begin(kWideFamilies), std::end(kWideFamilies), add);
+    return families;
 }
 
 LOGFONT ToLogFont(const QFont& font)

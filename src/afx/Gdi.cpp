@@ -26,15 +26,8 @@ void CopyFaceName(CHAR* pszDest, LPCTSTR pszFace)
     std::memset(pszDest, 0, LF_FACESIZE);
     if (!pszFace)
         return;
-    size_t nLength = 0;
-    while (pszFace[nLength] != '\0') {
-        unsigned char b = (unsigned char)pszFace[nLength];
-        size_t nChar = (b >= 0x81 && b <= 0xFE && pszFace[nLength + 1] != '\0') ? 2 : 1;
-        if (nLength + nChar > LF_FACESIZE - 1)
-            break;
-        nLength += nChar;
-    }
-    std::memcpy(pszDest, pszFace, nLength);
+    const int nLength = AfxWholeCharsLength(pszFace, (int)std::strlen(pszFace), LF_FACESIZE - 1);
+    std::memcpy(pszDest, pszFace, (size_t)nLength);
 }
 
 // A bitmap as the window system makes it: black, and 1 x 1 when a side is 0.

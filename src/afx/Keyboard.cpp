@@ -84,16 +84,16 @@ std::vector<UINT> ControlCodes(int nQtKey)
     }
 }
 
+// The character's bytes read as one number, the first byte highest: 1, 2 or 4 of them.
 UINT CharCode(char32_t ch)
 {
     if (ch < 0x80)
         return (UINT)ch;
-    CString bytes = Codec::FromUnicode(QString::fromUcs4(&ch, 1));
-    if (bytes.GetLength() == 2)
-        return ((UINT)(BYTE)bytes[0] << 8) | (BYTE)bytes[1];
-    if (bytes.GetLength() == 1)
-        return (BYTE)bytes[0];
-    return '?';
+    const CString bytes = Codec::FromUnicode(QString::fromUcs4(&ch, 1));
+    UINT nCode = 0;
+    for (int i = 0; i < bytes.GetLength() && i < 4; ++i)
+        nCode = (nCode << 8) | (BYTE)bytes[i];
+    return nCode;
 }
 
 } // namespace
@@ -168,15 +168,13 @@ std::vector<UINT> CharCodes(const QString& strText)
 
 QString CharText(UINT nChar)
 {
-    if (nChar > 0xFF) {
-        const char bytes[2] = {(char)(nChar >> 8), (char)(nChar & 0xFF)};
-        return Codec::ToUnicode(bytes, 2);
-    }
-    if (nChar >= 0x80) {
-        const char byte = (char)nChar;
-        return Codec::ToUnicode(&byte, 1);
-    }
-    return QString(QChar((ushort)nChar));
+    if (nChar < 0x80)
+        return QString(QChar((ushort)nChar));
+    const int nBytes = nChar > 0xFFFFFF ? 4 : (nChar > 0xFF ? 2 : 1);
+    char bytes[4];
+    for (int i = 0; i < nBytes; ++i)
+        bytes[i] = (char)(nChar >> (8 * (nBytes - 1 - i)));
+    return Codec::ToUnicode(bytes, nBytes);
 }
 
 LPARAM KeyData(const QKeyEvent* pEvent)

@@ -1,6 +1,7 @@
 // Keyboard translation between Qt key events and the window system's key messages: virtual-key
 // codes for WM_KEYDOWN/WM_KEYUP, and the character codes of WM_CHAR (an ASCII byte, a control
-// code such as 3 for Ctrl+C, or a double-byte CP936 character as (lead << 8) | trail).
+// code such as 3 for Ctrl+C, or a multi-byte character as its bytes read as one number, the
+// first byte highest: (lead << 8) | trail, or the four bytes of a GB18030 four-byte character).
 #pragma once
 
 #include "afxtypes.h"

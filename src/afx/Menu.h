@@ -20,7 +20,7 @@ public:
     struct Item {
         UINT nFlags;
         UINT_PTR nID;
-        CString strText;   // CP936; "&" marks the access key
+        CString strText;   // GB18030; "&" marks the access key
     };
 
     BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCTSTR lpszNewItem = nullptr);

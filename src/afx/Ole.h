@@ -1,5 +1,5 @@
 // Clipboard data objects and drop targets, offering and reading CF_TEXT only. Text on the
-// system clipboard (and in a drag) is Unicode; it is converted to and from code page 936 here,
+// system clipboard (and in a drag) is Unicode; it is converted to and from GB18030 here,
 // and nowhere else on its way.
 #pragma once
 

@@ -3,19 +3,28 @@
 #include "Codec.h"
 #include "Testing.h"
 
+#include <QDir>
+#include <QFile>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
+#include <QPrintEngine>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryDir>
+
+#include <cups/cups.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace {
 
-// A job on a CUPS queue through QPrinter. The page is drawn at the printer's resolution; Qt
-// writes it as PDF and hands that to CUPS when the job ends.
+// A job on a CUPS queue. QPrinter draws the pages at the queue's resolution on the sheet the
+// queue offers and writes them as PDF into a folder of the job's own; EndDoc hands that file
+// to the queue through libcups, with the options QPrinter would send, so that the queue's
+// answer is known: a job id, or its reason for refusing the job.
 class CQtPrinterDC : public CPrinterDC {
 public:
     CQtPrinterDC(const QPrinterInfo& info, const DEVMODE& devMode);
@@ -27,16 +36,32 @@ public:
     int EndPage() override;
     int EndDoc() override;
     int AbortDoc() override;
+    CString GetJobError() const override { return m_strJobError; }
+    BOOL IsPrinterStopped() const override { return m_bPrinterStopped; }
     BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
                     int nSrcWidth, int nSrcHeight, DWORD dwRop) override;
     int GetDeviceCaps(int nIndex) const override;
 
 private:
+    static BOOL IsComplete(const QString& strFile);
+    int Submit(const QString& strFile);
+    // The queue's name as CUPS knows it: QPrinter names an instance "queue/instance".
+    QByteArray GetQueueName() const;
+    const char* GetSides() const;
+
     QPrinter m_printer;
     QPainter m_painter;
+    std::unique_ptr<QTemporaryDir> m_pJobDir;
+    QString m_strDocName;
+    CString m_strJobError;
+    BOOL m_bPrinterStopped = FALSE;
     BOOL m_bOpen = FALSE;
     int m_nPages = 0;
 };
+
+// The name of the job's file. Without ".pdf" QPrinter stays the queue's printer (its sheet,
+// margins and resolution) and writes the PDF it would otherwise hand to CUPS itself.
+const char s_szJobFile[] = "job";
 
 CQtPrinterDC::CQtPrinterDC(const QPrinterInfo& info, const DEVMODE& devMode)
     : m_printer(info, QPrinter::HighResolution)
@@ -81,9 +106,18 @@ int CQtPrinterDC::StartDoc(LPCTSTR lpszDocName)
 {
     if (!m_bOpen || m_painter.isActive())
         return SP_ERROR;
-    m_printer.setDocName(Codec::ToUnicode(lpszDocName));
+    m_strJobError.Empty();
+    m_bPrinterStopped = FALSE;
+    m_pJobDir = std::make_unique<QTemporaryDir>();
+    if (!m_pJobDir->isValid())
+        return SP_ERROR;
+    m_strDocName = Codec::ToUnicode(lpszDocName);
+    m_printer.setDocName(m_strDocName);
+    m_printer.setOutputFileName(m_pJobDir->filePath(s_szJobFile));
     if (!m_painter.begin(&m_printer))
         return SP_ERROR;
+    // The page goes to the sheet as it is: a JPEG's speckles would ring every character.
+    m_painter.setRenderHint(QPainter::LosslessImageRendering);
     m_nPages = 0;
     return 1;
 }
@@ -109,9 +143,28 @@ int CQtPrinterDC::EndDoc()
 {
     if (!m_painter.isActive())
         return SP_ERROR;
-    if (!m_painter.end() || m_printer.printerState() == QPrinter::Error)
+    // The page QPainter opened at the start is no page of ours: an empty sheet is never sent.
+    if (m_nPages == 0) {
+        AbortDoc();
         return SP_ERROR;
-    return 1;
+    }
+    const BOOL bWritten = m_painter.end() && m_printer.printerState() != QPrinter::Error
+        && IsComplete(m_printer.outputFileName());
+    if (!bWritten)
+        m_strJobError = Codec::FromUnicode(QStringLiteral("打印作业无法写入临时文件夹 %1").arg(QDir::tempPath()));
+    const int nJob = bWritten ? Submit(m_printer.outputFileName()) : SP_ERROR;
+    m_pJobDir.reset();
+    return nJob;
+}
+
+// A PDF cut short (a full disk) has no end-of-file marker: such a job would print nothing
+// or garbage, and is never sent.
+BOOL CQtPrinterDC::IsComplete(const QString& strFile)
+{
+    QFile file(strFile);
+    if (!file.open(QIODevice::ReadOnly) || file.size() < 16 || !file.seek(file.size() - 16))
+        return FALSE;
+    return file.read(16).contains("%%EOF");
 }
 
 int CQtPrinterDC::AbortDoc()
@@ -120,7 +173,57 @@ int CQtPrinterDC::AbortDoc()
         return SP_ERROR;
     m_printer.abort();
     m_painter.end();
+    m_pJobDir.reset();   // what was written goes nowhere
     return 1;
+}
+
+int CQtPrinterDC::Submit(const QString& strFile)
+{
+    const QPageLayout layout = m_printer.pageLayout();
+    cups_option_t* pOptions = nullptr;
+    int nOptions = cupsAddOption("media", layout.pageSize().key().toUtf8().constData(), 0, &pOptions);
+    nOptions = cupsAddOption("sides", GetSides(), nOptions, &pOptions);
+    if (layout.orientation() == QPageLayout::Landscape)
+        nOptions = cupsAddOption("landscape", "", nOptions, &pOptions);
+    const QByteArray queue = GetQueueName();
+    const int nJob = cupsPrintFile(queue.constData(), QFile::encodeName(strFile).constData(),
+                                   m_strDocName.toUtf8().constData(), nOptions, pOptions);
+    cupsFreeOptions(nOptions, pOptions);
+    if (nJob <= 0) {
+        QString strError = QString::fromUtf8(cupsLastErrorString()).trimmed();
+        // Of a queue removed meanwhile libcups says only that something was not found.
+        cups_dest_t* pDest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr);
+        if (!pDest && cupsLastError() == IPP_STATUS_ERROR_NOT_FOUND)
+            strError = QStringLiteral("打印机已不在系统中（%1）").arg(strError);
+        cupsFreeDests(pDest ? 1 : 0, pDest);
+        m_strJobError = Codec::FromUnicode(strError);
+        return SP_ERROR;
+    }
+    cups_dest_t* pDest = cupsGetNamedDest(CUPS_HTTP_DEFAULT, queue.constData(), nullptr);
+    if (pDest) {
+        const char* pszState = cupsGetOption("printer-state", pDest->num_options, pDest->options);
+        m_bPrinterStopped = pszState && std::atoi(pszState) == IPP_PSTATE_STOPPED;
+        cupsFreeDests(1, pDest);
+    }
+    return nJob;
+}
+
+QByteArray CQtPrinterDC::GetQueueName() const
+{
+    return m_printer.printerName().section(u'/', 0, 0).toUtf8();
+}
+
+// As QPrinter words its duplex setting for CUPS.
+const char* CQtPrinterDC::GetSides() const
+{
+    switch (m_printer.duplex()) {
+    case QPrinter::DuplexAuto:
+        return m_printer.pageLayout().orientation() == QPageLayout::Portrait ? "two-sided-long-edge"
+                                                                            : "two-sided-short-edge";
+    case QPrinter::DuplexLongSide: return "two-sided-long-edge";
+    case QPrinter::DuplexShortSide: return "two-sided-short-edge";
+    default: return "one-sided";
+    }
 }
 
 BOOL CQtPrinterDC::StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
@@ -128,8 +231,11 @@ BOOL CQtPrinterDC::StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC
 {
     if (dwRop != SRCCOPY || !pSrcDC || !pSrcDC->GetImage() || !m_painter.isActive())
         return FALSE;
-    m_painter.drawImage(QRectF(x, y, nWidth, nHeight), *pSrcDC->GetImage(),
-                        QRectF(xSrc, ySrc, nSrcWidth, nSrcHeight));
+    const QImage& image = *pSrcDC->GetImage();
+    // Text on white is grey throughout: sent as 8-bit grey, a third of the data, and no less.
+    m_printer.printEngine()->setProperty(QPrintEngine::PPK_ColorMode,
+                                         image.allGray() ? QPrinter::GrayScale : QPrinter::Color);
+    m_painter.drawImage(QRectF(x, y, nWidth, nHeight), image, QRectF(xSrc, ySrc, nSrcWidth, nSrcHeight));
     return TRUE;
 }
 

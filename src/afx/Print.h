@@ -41,7 +41,7 @@ class QPrinter;
 // dmPaperLength tenths of a millimetre; the orientation says which of its edges runs across
 // the sheet: the longer one in landscape, the shorter one in portrait.
 struct DEVMODE {
-    CString strDeviceName;   // the printer's name, CP936
+    CString strDeviceName;   // the printer's name, GB18030
     DWORD dmFields = 0;
     short dmOrientation = DMORIENT_PORTRAIT;
     short dmPaperSize = 0;
@@ -53,18 +53,24 @@ struct DEVMODE {
 // A printer's device context. Device coordinates start at the top-left of the printable area;
 // GetDeviceCaps answers HORZSIZE and VERTSIZE (printable area, mm), PHYSICALWIDTH and
 // PHYSICALHEIGHT (paper, device units), PHYSICALOFFSETX/Y, HORZRES, VERTRES and LOGPIXELSX/Y.
-// Results follow the window system: StartDoc a job id above 0, the others above 0; SP_ERROR
-// for a failure.
+// Results are above 0 for success, SP_ERROR for a failure. Nothing reaches the queue before
+// EndDoc, and a job without a page never reaches it.
 class CPrinterDC : public CDC {
 public:
     ~CPrinterDC() override = default;
     virtual int StartDoc(LPCTSTR lpszDocName) = 0;
     virtual int StartPage() = 0;
     virtual int EndPage() = 0;
-    // Hands the job to the spooler.
+    // Hands the job to the queue: the job's id once the queue has taken it. SP_ERROR when it
+    // was refused (GetJobError then says why) or held no page (then it was dropped).
     virtual int EndDoc() = 0;
     // Drops the job: nothing of it is printed.
     virtual int AbortDoc() = 0;
+    // After a failed EndDoc: the queue's own words for the refusal, GB18030; "" when it gave none.
+    virtual CString GetJobError() const = 0;
+    // After EndDoc: TRUE when the queue took the job while its printer is stopped, so that the
+    // job waits in the queue until the printer is started again.
+    virtual BOOL IsPrinterStopped() const = 0;
 };
 
 class CPrintDialog {

@@ -16,7 +16,7 @@ public:
     CProgressDialog(const CProgressDialog&) = delete;
     CProgressDialog& operator=(const CProgressDialog&) = delete;
 
-    // Shows the window over pParentWnd's window (the main window when NULL). CP936 texts.
+    // Shows the window over pParentWnd's window (the main window when NULL). GB18030 texts.
     BOOL Create(LPCTSTR lpszCaption, LPCTSTR lpszCancel, int nUpper, CWnd* pParentWnd = nullptr);
     void DestroyWindow();
     // Sets the bar and the text, then handles what is pending: paints, the cancel button.

@@ -1,6 +1,6 @@
 // The program's resources by id: the string table, the icons and the cursors. Resource files (res/*.cpp)
 // register them when the program starts; their texts are UTF-8, as the resource scripts are
-// written, and become CP936 text when loaded.
+// written, and become GB18030 text when loaded.
 #pragma once
 
 #include "String.h"

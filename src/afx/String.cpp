@@ -7,18 +7,10 @@
 
 namespace {
 
-// A byte of 0x81..0xFE starts a two-byte character; the byte after it belongs to it, whatever
-// its value (trail bytes include ASCII letters, '\\' and '|').
-bool IsLeadByte(char ch)
-{
-    unsigned char b = (unsigned char)ch;
-    return b >= 0x81 && b <= 0xFE;
-}
-
-// Length of the character starting at nPos: 2 for a complete double-byte character, else 1.
+// Length of the character starting at nPos.
 size_t CharLength(const std::string& s, size_t nPos)
 {
-    return (IsLeadByte(s[nPos]) && nPos + 1 < s.size() && s[nPos + 1] != '\0') ? 2 : 1;
+    return (size_t)AfxCharLength(s.data() + nPos, s.size() - nPos);
 }
 
 bool IsAsciiUpper(char ch) { return ch >= 'A' && ch <= 'Z'; }
@@ -26,10 +18,22 @@ bool IsAsciiLower(char ch) { return ch >= 'a' && ch <= 'z'; }
 char AsciiLower(char ch) { return IsAsciiUpper(ch) ? (char)(ch - 'A' + 'a') : ch; }
 char AsciiUpper(char ch) { return IsAsciiLower(ch) ? (char)(ch - 'a' + 'A') : ch; }
 
+// The code of the nLength-byte character at nPos: an ASCII letter in lower case, a multi-byte
+// character as its bytes in order (lead * 256 + trail for two bytes).
+unsigned int CharCode(const std::string& s, size_t nPos, size_t nLength)
+{
+    if (nLength == 1)
+        return (unsigned char)AsciiLower(s[nPos]);
+    unsigned int nCode = 0;
+    for (size_t k = 0; k < nLength; ++k)
+        nCode = (nCode << 8) | (unsigned char)s[nPos + k];
+    return nCode;
+}
+
 bool IsBlank(char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; }
 
 // Finds pattern at a character boundary at or after nStart. The byte search may hit the
-// second half of a double-byte character; such hits are skipped.
+// inside of a multi-byte character; such hits are skipped.
 int FindAtBoundary(const std::string& s, const char* pattern, size_t nPatLen, int nStart)
 {
     if (nStart < 0)
@@ -54,7 +58,7 @@ int FindAtBoundary(const std::string& s, const char* pattern, size_t nPatLen, in
 bool SetHasChar(LPCTSTR pszSet, const char* pch, size_t nLen)
 {
     for (const char* p = pszSet; *p;) {
-        size_t n = (IsLeadByte(*p) && p[1] != '\0') ? 2 : 1;
+        size_t n = (size_t)AfxCharLength(p, std::strlen(p));
         if (n == nLen && std::memcmp(p, pch, n) == 0)
             return true;
         p += n;
@@ -63,6 +67,19 @@ bool SetHasChar(LPCTSTR pszSet, const char* pch, size_t nLen)
 }
 
 } // namespace
+
+int AfxWholeCharsLength(const char* pch, int nLength, int nMaxBytes)
+{
+    const int nLimit = std::min(nLength, nMaxBytes);
+    int nWhole = 0;
+    while (nWhole < nLimit) {
+        const int nChar = AfxCharLength(pch + nWhole, (size_t)(nLength - nWhole));
+        if (nWhole + nChar > nLimit)
+            break;
+        nWhole += nChar;
+    }
+    return nWhole;
+}
 
 CString::CString(LPCTSTR psz)
 {
@@ -142,7 +159,7 @@ bool CString::operator==(LPCTSTR psz) const
     return Compare(psz) == 0;
 }
 
-// Unsigned byte order equals the order of the character codes in code page 936.
+// Unsigned byte order equals the order of the character codes.
 int CString::Compare(LPCTSTR psz) const
 {
     int n = std::strcmp(m_str.c_str(), psz ? psz : "");
@@ -161,13 +178,9 @@ int CString::CompareNoCase(LPCTSTR psz) const
             return bEndThis == bEndOther ? 0 : (bEndThis ? -1 : 1);
         size_t nThis = CharLength(strThis, i);
         size_t nOther = CharLength(strOther, j);
-        // Character codes: a double-byte character compares as lead * 256 + trail.
-        unsigned int cThis = nThis == 2
-            ? ((unsigned char)strThis[i] << 8) | (unsigned char)strThis[i + 1]
-            : (unsigned char)AsciiLower(strThis[i]);
-        unsigned int cOther = nOther == 2
-            ? ((unsigned char)strOther[j] << 8) | (unsigned char)strOther[j + 1]
-            : (unsigned char)AsciiLower(strOther[j]);
+        // Character codes: a multi-byte character compares as its bytes read as one number.
+        unsigned int cThis = CharCode(strThis, i, nThis);
+        unsigned int cOther = CharCode(strOther, j, nOther);
         if (cThis != cOther)
             return cThis < cOther ? -1 : 1;
         i += nThis;
@@ -246,7 +259,7 @@ void CString::MakeUpper()
     }
 }
 
-// Trail bytes are 0x40 or above, so they are never blanks: a byte scan is safe here.
+// The bytes after a lead byte are digits or 0x40 and above, never blanks: a byte scan is safe here.
 void CString::TrimLeft()
 {
     size_t n = 0;

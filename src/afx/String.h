@@ -1,6 +1,6 @@
-// CString: the system's text, a byte string in code page 936 (one byte for ASCII, two bytes for
-// a Chinese character, the first of them 0x80 or above). Conversion to Unicode happens only at
-// the platform's edges (Codec.h).
+// CString: the system's text, a byte string in GB18030: one byte for ASCII, two bytes for a
+// character of code page 936 (GBK, the first of them 0x81 or above), four bytes for any other
+// character. Conversion to Unicode happens only at the platform's edges (Codec.h).
 #pragma once
 
 #include "afxtypes.h"
@@ -9,6 +9,34 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+// A byte of 0x81..0xFE starts a multi-byte character; the byte after it belongs to it, whatever
+// its value (trail bytes include ASCII letters, '\\' and '|').
+inline bool AfxIsLeadByte(char ch)
+{
+    return (unsigned char)ch >= 0x81 && (unsigned char)ch <= 0xFE;
+}
+
+// GB18030's four-byte characters: a lead byte, a digit, a lead byte, a digit. No double-byte
+// character has a digit for its second byte, so the two bytes at the lead decide. The test
+// stops at a NUL, so a NUL-terminated text may pass any nLeft.
+inline bool AfxIsFourByteChar(const char* pch, size_t nLeft)
+{
+    auto isDigit = [](char ch) { return ch >= '0' && ch <= '9'; };
+    return nLeft >= 4 && AfxIsLeadByte(pch[0]) && isDigit(pch[1]) && AfxIsLeadByte(pch[2]) && isDigit(pch[3]);
+}
+
+// The bytes of the character at pch, of the nLeft that remain: 4 for a four-byte character, 2
+// for a lead byte with a byte other than NUL after it, else 1 (0 when nothing is left).
+inline int AfxCharLength(const char* pch, size_t nLeft)
+{
+    if (nLeft < 2 || !AfxIsLeadByte(pch[0]) || pch[1] == '\0')
+        return nLeft == 0 ? 0 : 1;
+    return AfxIsFourByteChar(pch, nLeft) ? 4 : 2;
+}
+
+// How many of the first nLength bytes of pch hold whole characters within nMaxBytes.
+int AfxWholeCharsLength(const char* pch, int nLength, int nMaxBytes);
 
 class CString {
 public:
@@ -49,7 +77,7 @@ public:
     bool operator!=(LPCTSTR psz) const { return !(*this == psz); }
     bool operator<(const CString& s) const { return m_str < s.m_str; }
     int Compare(LPCTSTR psz) const;
-    int CompareNoCase(LPCTSTR psz) const;   // ASCII letters only, as with code page 936
+    int CompareNoCase(LPCTSTR psz) const;   // ASCII letters only
 
     CString Left(int nCount) const;
     CString Right(int nCount) const;
@@ -60,7 +88,7 @@ public:
     int Find(LPCTSTR psz, int nStart = 0) const;
     int ReverseFind(TCHAR ch) const;
 
-    void MakeLower();   // ASCII letters only; the bytes of double-byte characters are left alone
+    void MakeLower();   // ASCII letters only; the bytes of multi-byte characters are left alone
     void MakeUpper();
     void TrimLeft();    // blanks, tabs, CR and LF
     void TrimRight();

@@ -206,8 +206,10 @@ public:
     int EndDoc() override
     {
         m_recorder.Record({"EndDoc", {}, {}, {}, {}});
-        return 1;
+        return m_recorder.m_bRefuseJob ? SP_ERROR : ++m_recorder.m_nLastJob;
     }
+    CString GetJobError() const override { return m_recorder.m_bRefuseJob ? m_recorder.m_strJobError : CString(); }
+    BOOL IsPrinterStopped() const override { return m_recorder.m_bPrinterStopped; }
     int AbortDoc() override
     {
         m_recorder.Record({"AbortDoc", {}, {}, {}, {}});

@@ -86,13 +86,13 @@ private:
 
 // While one exists, CFileDialog::DoModal shows nothing: it records the call and answers with
 // the next queued path (as if the user had typed it: the default extension rule applies) or
-// cancels; with nothing queued it cancels. Paths are CP936. Answerers nest.
+// cancels; with nothing queued it cancels. Paths are GB18030. Answerers nest.
 struct FileDialogCall {
     bool bOpen;
     CString strDefExt;
     CString strFileName;     // the initial name
     CString strFilter;       // as given, with '|'
-    CString strInitialDir;
+    CString strInitialDir;   // the folder the dialog starts in, as the user would see it
     DWORD dwFlags;
 };
 
@@ -122,7 +122,7 @@ private:
 };
 
 // While one exists, CFontDialog::DoModal runs no modal loop: it records the call and takes the
-// next queued reply: a chosen font (CP936 face name, size in points), a cancel, or an action on
+// next queued reply: a chosen font (GB18030 face name, size in points), a cancel, or an action on
 // the real dialog, which is shown and handed to the action to drive its widgets (it ends with
 // the dialog accepted or not). With nothing queued it cancels. Answerers nest.
 struct FontDialogCall {
@@ -198,8 +198,9 @@ private:
 // (none when m_strPrinterName is empty) and its DCs record every job call, answer
 // GetDeviceCaps with the figures set here, and keep a copy of each page copied to them.
 // m_bCannotOpen makes CreatePrinterDC fail; m_nFailPage makes StartPage of that page (1 for
-// the first) fail. m_onPage, when set, runs at each EndPage with the page's number.
-// Recorders nest.
+// the first) fail. m_onPage, when set, runs at each EndPage with the page's number. EndDoc
+// answers as a queue would: the next job id, or, with m_bRefuseJob, SP_ERROR and
+// m_strJobError; m_bPrinterStopped is what IsPrinterStopped says. Recorders nest.
 struct PrinterCall {
     CString strName;     // "StartDoc", "StartPage", "StretchBlt", "EndPage", "EndDoc", "AbortDoc"
     CString strDocName;  // StartDoc
@@ -224,6 +225,10 @@ public:
     int m_nPhysicalHeight = 4960;
     int m_nLogPixels = 600;
     std::function<void(int)> m_onPage;
+    BOOL m_bRefuseJob = FALSE;
+    CString m_strJobError;
+    BOOL m_bPrinterStopped = FALSE;
+    int m_nLastJob = 0;              // the id EndDoc gave last
 
     const std::vector<DEVMODE>& DevModes() const { return m_devModes; }
     const std::vector<PrinterCall>& Calls() const { return m_calls; }

@@ -1,9 +1,12 @@
 #include "TextCache.h"
 
+#include "Font.h"
+
 #include <QCoreApplication>
 #include <QFontInfo>
 #include <QHash>
 #include <QPainter>
+#include <QRawFont>
 
 #include <algorithm>
 #include <vector>
@@ -35,6 +38,7 @@ size_t qHash(const TextKey& key, size_t seed = 0)
 }
 
 struct TextEntry {
+    CTextCache::FontPtr pGlyphFont;   // null when the font draws the text itself
     int nWidth = 0;
     bool bPrepared = false;
     QStaticText prepared;
@@ -60,6 +64,79 @@ QHash<TextKey, TextEntry>& Texts()
     return texts;
 }
 
+// Characters that draw nothing in any face.
+bool IsBlankByNature(char32_t c)
+{
+    switch (QChar::category(c)) {
+    case QChar::Separator_Space: case QChar::Separator_Line: case QChar::Separator_Paragraph:
+    case QChar::Other_Control: case QChar::Other_Format:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// What a family does with a character: draws it, has only an empty glyph for it (a face that
+// claims the character and draws a blank), or lacks it (Qt's own fallback then finds a face).
+enum class Glyph { Drawn, Blank, Missing };
+
+struct Face {
+    QRawFont raw;
+    QHash<char32_t, Glyph> glyphs;
+};
+
+// By family; the glyphs of a face are the same at every size.
+QHash<QString, Face>& Faces()
+{
+    static QHash<QString, Face> faces;
+    return faces;
+}
+
+Glyph GlyphOf(const QFont& font, char32_t c)
+{
+    Face& face = Faces()[font.family()];
+    if (!face.raw.isValid()) {
+        QFont fontFace(font);
+        fontFace.setPixelSize(64);
+        face.raw = QRawFont::fromFont(fontFace);
+    }
+    auto it = face.glyphs.constFind(c);
+    if (it != face.glyphs.constEnd())
+        return *it;
+    Glyph glyph = Glyph::Missing;
+    if (face.raw.isValid() && face.raw.supportsCharacter(c)) {
+        const QList<quint32> indexes = face.raw.glyphIndexesForString(QString::fromUcs4(&c, 1));
+        const bool bEmpty = !indexes.isEmpty() && indexes.front() != 0 && face.raw.boundingRect(indexes.front()).isEmpty();
+        glyph = bEmpty && !IsBlankByNature(c) ? Glyph::Blank : Glyph::Drawn;
+    }
+    face.glyphs.insert(c, glyph);
+    return glyph;
+}
+
+// A font of another family for a text that font's face draws blanks for; null when it draws
+// the whole text, or when no family draws the blanks either.
+CTextCache::FontPtr FindGlyphFont(const CTextCache::FontInfo& font, const QString& text)
+{
+    std::vector<char32_t> blanks;
+    for (char32_t c : text.toUcs4())
+        if (c >= 0x80 && GlyphOf(font.font, c) == Glyph::Blank)
+            blanks.push_back(c);
+    if (blanks.empty())
+        return nullptr;
+    for (const QString& family : Font::FallbackFamilies(font.font.family())) {
+        QFont fontGlyphs(font.font);
+        fontGlyphs.setFamily(family);
+        if (std::all_of(blanks.begin(), blanks.end(), [&](char32_t c) { return GlyphOf(fontGlyphs, c) == Glyph::Drawn; }))
+            return CTextCache::Font(fontGlyphs);
+    }
+    return nullptr;
+}
+
+bool IsAscii(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar ch) { return ch.unicode() < 0x80; });
+}
+
 TextEntry& Entry(const CTextCache::FontInfo& font, const QString& text, int nElideWidth)
 {
     QHash<TextKey, TextEntry>& texts = Texts();
@@ -72,8 +149,10 @@ TextEntry& Entry(const CTextCache::FontInfo& font, const QString& text, int nEli
         s_nRenderedBytes = 0;
     }
     TextEntry entry;
+    if (!IsAscii(text))
+        entry.pGlyphFont = FindGlyphFont(font, text);
     if (nElideWidth < 0)
-        entry.nWidth = font.metrics.horizontalAdvance(text);
+        entry.nWidth = (entry.pGlyphFont ? entry.pGlyphFont->metrics : font.metrics).horizontalAdvance(text);
     else
         entry.elided = font.metrics.elidedText(text, Qt::ElideRight, nElideWidth);
     return *texts.insert(std::move(key), std::move(entry));
@@ -111,6 +190,14 @@ CTextCache::FontPtr CTextCache::Font(const QFont& font)
     return fonts.front();
 }
 
+const CTextCache::FontInfo& CTextCache::GlyphFont(const FontInfo& font, const QString& text)
+{
+    if (text.isEmpty())
+        return font;
+    const TextEntry& entry = Entry(font, text, -1);
+    return entry.pGlyphFont ? *entry.pGlyphFont : font;
+}
+
 int CTextCache::Width(const FontInfo& font, const QString& text)
 {
     if (text.isEmpty())
@@ -121,6 +208,8 @@ int CTextCache::Width(const FontInfo& font, const QString& text)
 QStaticText CTextCache::Prepared(const FontInfo& font, const QString& text)
 {
     TextEntry& entry = Entry(font, text, -1);
+    if (entry.pGlyphFont)
+        return Prepared(*entry.pGlyphFont, text);
     if (!entry.bPrepared) {
         entry.prepared.setText(text);
         entry.prepared.setTextFormat(Qt::PlainText);
@@ -146,6 +235,10 @@ const QImage& CTextCache::Rendered(const FontInfo& font, const QString& text, QR
     const int nMargin = InkMargin(font);
     ptOffset = QPoint(-nMargin, -nMargin);
     TextEntry* pEntry = &Entry(font, text, -1);
+    if (pEntry->pGlyphFont) {
+        const FontPtr pGlyphFont = pEntry->pGlyphFont;   // the entry may go while it draws
+        return Rendered(*pGlyphFont, text, rgb, ptOffset);
+    }
     if (!pEntry->rendered.isNull() && pEntry->rgbRendered == rgb)
         return pEntry->rendered;
     QImage image(pEntry->nWidth + 2 * nMargin, font.nHeight + 2 * nMargin, QImage::Format_ARGB32_Premultiplied);
@@ -175,5 +268,6 @@ void CTextCache::Clear()
 {
     Fonts().clear();
     Texts().clear();
+    Faces().clear();
     s_nRenderedBytes = 0;
 }

@@ -30,9 +30,14 @@ public:
 
     // The metrics of a font, found by value; a font seen before is not measured again.
     static FontPtr Font(const QFont& font);
-    // The advance width of a single-line text.
+    // The font that draws the glyphs of text for font: font itself, or a font of the same size
+    // in another family when font's face has an empty glyph for one of the characters. Its
+    // glyphs go on font's baseline.
+    static const FontInfo& GlyphFont(const FontInfo& font, const QString& text);
+    // The advance width of a single-line text, drawn in its glyph font.
     static int Width(const FontInfo& font, const QString& text);
-    // The text laid out, ready for QPainter::drawStaticText with the same font.
+    // The text laid out, ready for QPainter::drawStaticText with the same font (the glyph
+    // font, which the font of a text with empty glyphs hands these on to).
     static QStaticText Prepared(const FontInfo& font, const QString& text);
     // Whether the raster engine draws this font's glyphs as outlines, afresh at every call,
     // rather than from its glyph cache: fonts much taller than screen text are.

@@ -183,8 +183,8 @@ protected:
     virtual void OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
     virtual void OnKeyUp(UINT nChar, UINT nRepCnt, UINT nFlags);
     virtual void OnSysKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags);
-    // One WM_CHAR per character: an ASCII byte, or a double-byte CP936 character as
-    // (lead << 8) | trail.
+    // One WM_CHAR per character: an ASCII byte, a double-byte character as (lead << 8) | trail,
+    // or a four-byte character as its four bytes, the first highest.
     virtual void OnChar(UINT nChar, UINT nRepCnt, UINT nFlags);
     virtual void OnSetFocus(CWnd* pOldWnd);
     virtual void OnKillFocus(CWnd* pNewWnd);

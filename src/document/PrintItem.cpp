@@ -78,7 +78,8 @@ void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pSta
             else
                 AddToken(arrTokens, strGroup, pState);
         } else if (b < 0) {
-            const int nCount = std::min(2, nLength - i);
+            // A GB18030 four-byte character is one token, like a double-byte one.
+            const int nCount = AfxIsFourByteChar(pch + i, (size_t)(nLength - i)) ? 4 : std::min(2, nLength - i);
             AddToken(arrTokens, CString(pch + i, nCount), pState);
             i += nCount;
         } else {

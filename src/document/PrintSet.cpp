@@ -2,7 +2,7 @@
 
 #include "PrintItem.h"
 
-// "横向" (landscape), in code page 936 like every text of the program.
+// "横向" (landscape), in GB18030 like every text of the program.
 CPrintSet::CPrintSet()
     : m_nPaperWidth(2450), m_nPaperHeight(1760), m_strOrientation("\xBA\xE1\xCF\xF2")
 {

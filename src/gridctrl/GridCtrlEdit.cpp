@@ -35,8 +35,8 @@ std::string_view TrimPastedField(std::string_view field)
 }
 
 // Fields of one pasted line: TAB, comma and LF separate, a run of them counts once, and they
-// are skipped at both ends. Byte-wise splitting is safe in code page 936: no trail byte of a
-// double-byte character is a TAB, comma or LF.
+// are skipped at both ends. Byte-wise splitting is safe in GB18030: no byte after the lead byte
+// of a multi-byte character is a TAB, comma or LF.
 void SplitPastedLine(std::string_view line, std::vector<std::string_view>& fields)
 {
     const auto isSeparator = [](char ch) { return ch == '\t' || ch == ',' || ch == '\n'; };

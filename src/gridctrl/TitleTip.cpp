@@ -1,6 +1,5 @@
 #include "TitleTip.h"
 
-#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -8,17 +7,13 @@
 
 namespace {
 
-// Where each character of the first nLength bytes of the text ends: one byte below 0x80, four
-// for a lead byte followed by a digit (a four-byte sequence), two for any other lead byte.
+// Where each of the text's characters ends.
 std::vector<int> CharacterEnds(LPCTSTR lpszText, int nLength)
 {
     std::vector<int> arrEnds;
     for (int i = 0; i < nLength;) {
-        const auto b = (unsigned char)lpszText[i];
-        const auto b2 = i + 1 < nLength ? (unsigned char)lpszText[i + 1] : 0;
-        i += b < 0x80 ? 1 : (b2 >= '0' && b2 <= '9') ? 4 : 2;
-        if (i <= nLength)
-            arrEnds.push_back(i);
+        i += AfxCharLength(lpszText + i, (size_t)(nLength - i));
+        arrEnds.push_back(i);
     }
     return arrEnds;
 }
@@ -121,12 +116,13 @@ CString CTitleTip::FitTitle(CDC* pDC, LPCTSTR lpszText) const
 {
     // No glyph is narrower than a pixel, so a text of more bytes than the widest tip has
     // pixels never fits: only so many bytes are ever measured.
-    const int nLength = (int)strnlen(lpszText, MAX_TIP_WIDTH + 1);
-    const CString strWhole = CString(" ") + CString(lpszText, std::min<int>(nLength, MAX_TIP_WIDTH)) + " ";
-    if (nLength <= MAX_TIP_WIDTH && pDC->GetTextExtent(strWhole).cx <= MAX_TIP_WIDTH)
+    const int nLength = (int)strnlen(lpszText, MAX_TIP_WIDTH + 4);
+    const int nMeasured = AfxWholeCharsLength(lpszText, nLength, MAX_TIP_WIDTH);
+    const CString strWhole = CString(" ") + CString(lpszText, nMeasured) + " ";
+    if (nMeasured == nLength && pDC->GetTextExtent(strWhole).cx <= MAX_TIP_WIDTH)
         return strWhole;
     // The most characters that fit with the note after them.
-    const std::vector<int> arrEnds = CharacterEnds(lpszText, std::min<int>(nLength, MAX_TIP_WIDTH));
+    const std::vector<int> arrEnds = CharacterEnds(lpszText, nMeasured);
     const auto Cut = [&](size_t nChars) {
         return CString(" ") + CString(lpszText, nChars ? arrEnds[nChars - 1] : 0) + m_strCutNote + " ";
     };

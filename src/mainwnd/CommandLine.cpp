@@ -1,12 +1,14 @@
 #include "CommandLine.h"
 
 #include "App.h"
+#include "CertificateWnd.h"
 #include "Codec.h"
 #include "DocumentFile.h"
 #include "File.h"
 #include "MainDlg.h"
 #include "PdfExport.h"
 #include "Print.h"
+#include "PrintJob.h"
 #include "resource.h"
 
 #include <QFileInfo>
@@ -310,17 +312,21 @@ int CCommandLine::Print(CMainDlg& dlg, const Options& options)
         PrintLine(Message(IDP_CMD_NO_PRINTER, options.strDocument), true);
         return exitFailed;
     }
+    // No window to tell: a page too large for memory is printed at its reduced scale.
     CCertificateWnd wndCertificate;
     wndCertificate.m_pPrintSet = &dlg.m_printSet;
-    CString strError;
-    const int nSent = wndCertificate.PrintFrom(options.nFrom, strError);
+    wndCertificate.m_bQuiet = TRUE;
+    CPrintJob job(wndCertificate);
+    const int nPrinted = job.PrintRecords(FALSE);
     wndCertificate.ReleaseResources();
-    if (!strError.IsEmpty()) {
-        PrintLine(strError, true);
+    if (!job.m_strError.IsEmpty()) {
+        PrintLine(job.m_strError, true);
         return exitFailed;
     }
-    CString strLine;
-    strLine.Format(LoadText(IDP_CMD_PRINTED), nSent, (LPCTSTR)dlgPrinter.GetDeviceName());
+    // A stopped printer holds the job: printed all the same, once it is started.
+    CString strLine = job.GetReport();
+    if (strLine.IsEmpty())
+        strLine.Format(LoadText(IDP_CMD_PRINTED), nPrinted, (LPCTSTR)dlgPrinter.GetDeviceName());
     PrintLine(strLine, false);
     return 0;
 }

@@ -19,14 +19,14 @@ public:
 
     struct Options {
         Command nCommand = cmdWindow;
-        CString strDocument;   // CP936, as every path of the program; may be empty in the window
+        CString strDocument;   // GB18030, as every path of the program; may be empty in the window
         CString strOutput;     // --pdf's file
         int nFrom = 1;         // the first record to print
         BOOL bBackground = FALSE;
     };
 
     // The arguments after the program's name, as the system passes them (UTF-8). FALSE with
-    // strError, one line in CP936, when they do not make a command.
+    // strError, one line in GB18030, when they do not make a command.
     static BOOL Parse(const std::vector<std::string>& args, Options& options, CString& strError);
 
     // The commands that run without a window, and so need no display.

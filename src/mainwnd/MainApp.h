@@ -8,8 +8,8 @@ class CMainApp : public CWinApp {
 public:
     CMainApp();
 
-    // The folder of the program's executable, without a trailing separator (CP936). The file
-    // dialogs start here and the background picture is looked up here.
+    // The folder of the program's executable, without a trailing separator (GB18030): /usr/bin
+    // once installed. The background picture is looked up here when the document has none.
     char m_szAppDir[4096];
 
     // What the command line asked for; main() fills it in before the program starts.

@@ -4,7 +4,6 @@
 #include "CommonDialogs.h"
 #include "DocumentFile.h"
 #include "File.h"
-#include "MainApp.h"
 #include "OtherSoftDlg.h"
 #include "PreviewDlg.h"
 #include "PrintItem.h"
@@ -27,11 +26,13 @@ CString LoadText(UINT nID)
     return str;
 }
 
-// The program's folder, where both file dialogs start.
-CString AppDir()
+// The folder of the document, where both file dialogs start; none for a new document, whose
+// dialogs start in the user's documents folder. Never the program's folder: users do not keep
+// their documents beside the program.
+CString DocumentFolder(const CString& strPathName)
 {
-    const CMainApp* pApp = dynamic_cast<const CMainApp*>(AfxGetApp());
-    return pApp ? CString(pApp->m_szAppDir) : CString();
+    const int nSlash = strPathName.ReverseFind('/');
+    return nSlash > 0 ? strPathName.Left(nSlash) : CString();
 }
 
 // The name after the last separator; positions down to 1 are looked at, so a path whose only
@@ -395,7 +396,7 @@ CString CMainDlg::AskSavePath()
     const CString strFilter = LoadText(IDS_DOCUMENT_FILTER);
     CFileDialog dlg(FALSE, ".zs", FileNameOf(m_strPathName), OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT,
                     strFilter, this);
-    const CString strInitialDir = AppDir();
+    const CString strInitialDir = DocumentFolder(m_strPathName);
     dlg.m_ofn.lpstrInitialDir = strInitialDir;
     if (dlg.DoModal() != IDOK)
         return CString();
@@ -418,7 +419,7 @@ CString CMainDlg::AskOpenPath()
 {
     const CString strFilter = LoadText(IDS_DOCUMENT_FILTER);
     CFileDialog dlg(TRUE, ".zs", nullptr, OFN_HIDEREADONLY, strFilter, this);
-    const CString strInitialDir = AppDir() + "/";
+    const CString strInitialDir = DocumentFolder(m_strPathName);
     dlg.m_ofn.lpstrInitialDir = strInitialDir;
     if (dlg.DoModal() != IDOK)
         return CString();

@@ -15,19 +15,20 @@ CString ProgramFolder()
     return nSlash > 0 ? strPath.Left(nSlash) : strPath;
 }
 
-// The README ships beside the program; in a build tree it is one folder up.
+// The README beside the program, else one folder up (a build tree), else in the installed
+// program's documentation folder (bin/../share/doc/veltrane).
 CString ReadmeUrl()
 {
     const CString strFolder = ProgramFolder();
-    CString strPath = strFolder + "/README.md";
+    const int nSlash = strFolder.ReverseFind('/');
+    const CString strParent = strFolder.Left(nSlash > 0 ? nSlash : 0);
+    const CString arrCandidates[] = {strFolder + "/README.md", strParent + "/README.md",
+                                     strParent + "/share/doc/veltrane/README.md"};
     CFileStatus status;
-    if (!CFile::GetStatus(strPath, status)) {
-        const int nSlash = strFolder.ReverseFind('/');
-        const CString strParent = strFolder.Left(nSlash > 0 ? nSlash : 0);
-        if (CFile::GetStatus(strParent + "/README.md", status))
-            strPath = strParent + "/README.md";
-    }
-    return "file://" + strPath;
+    for (const CString& strPath : arrCandidates)
+        if (CFile::GetStatus(strPath, status))
+            return "file://" + strPath;
+    return "file://" + arrCandidates[0];
 }
 
 } // namespace

@@ -6,9 +6,8 @@
 #include "LineRule.h"
 #include "MainDlg.h"
 #include "PrintItem.h"
+#include "PrintJob.h"
 #include "PrintSet.h"
-#include "Print.h"
-#include "ProgressDialog.h"
 #include "resource.h"
 
 #include <algorithm>
@@ -26,29 +25,14 @@ const char s_szClassName[] = "CertificateWndClass";
 // Posted to the control itself, so that the page's message box opens outside the paint.
 constexpr UINT WM_REPORT_PAGE = WM_USER + 0x100;
 
-// Every print job carries this name.
-const char s_szDocName[] = "print";
-// The orientation texts of a layout: "横向" (landscape) and "纵向" (portrait), CP936.
-const char s_szLandscape[] = "\xBA\xE1\xCF\xF2";
-const char s_szPortrait[] = "\xD7\xDD\xCF\xF2";
 // The settings section of a printer's calibration: this and the printer's name.
 const CString s_strCalibration = "Calibration ";
-
-// The text of string resource nID with the arguments put in.
-template <typename... Args>
-CString LoadFormat(UINT nID, const Args&... args)
-{
-    CString strFormat, str;
-    strFormat.LoadString(nID);
-    str.Format(strFormat, args...);
-    return str;
-}
 
 } // namespace
 
 CCertificateWnd::CCertificateWnd()
-    : m_pPrintSet(nullptr), m_pMemDC(nullptr), m_pOldBitmap(nullptr), m_dPageScale(1.0),
-      m_dMaxPagePixels(MAX_PAGE_PIXELS), m_nMaxPageSide(MAX_PAGE_SIDE), m_bQuiet(FALSE), m_bBackgroundKept(FALSE)
+    : m_pPrintSet(nullptr), m_pMemDC(nullptr), m_bQuiet(FALSE), m_pOldBitmap(nullptr), m_dPageScale(1.0),
+      m_dMaxPagePixels(MAX_PAGE_PIXELS), m_nMaxPageSide(MAX_PAGE_SIDE), m_bBackgroundKept(FALSE)
 {
     RegisterWindowClass();
 }
@@ -457,38 +441,6 @@ LRESULT CCertificateWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- Printing ----
 
-CCertificateWnd::PrintGeometry CCertificateWnd::PrintGeometry::Compute(int nHorzSizeMM, int nVertSizeMM,
-                                                                       int nPhysicalWidth, int nPhysicalHeight,
-                                                                       int nPaperWidth, int nPaperHeight)
-{
-    PrintGeometry g {};
-    g.nPw = nHorzSizeMM * 10;
-    g.nPh = nVertSizeMM * 10;
-    g.nNw = nPhysicalWidth;
-    g.nNh = nPhysicalHeight;
-    // Products before divisions, in 64 bits: a large paper at a fine resolution exceeds 32.
-    // A damaged file's paper puts the page far off the sheet, where it is drawn from the end
-    // of the drawable range.
-    if (g.nPw != 0)
-        g.nDx = ClampToDrawable(((long long)g.nPw - nPaperWidth) * g.nNw / g.nPw);
-    if (g.nPh != 0)
-        g.nDy = ClampToDrawable(((long long)g.nPh - nPaperHeight) * g.nNh / g.nPh / 2);
-    return g;
-}
-
-void CCertificateWnd::PrintGeometry::MoveBy(CSize sizeOffset, int nLogPixelsX, int nLogPixelsY)
-{
-    nOffsetX = (int)std::lround(sizeOffset.cx * nLogPixelsX / 254.0);
-    nOffsetY = (int)std::lround(sizeOffset.cy * nLogPixelsY / 254.0);
-}
-
-CRect CCertificateWnd::PrintGeometry::GetTarget() const
-{
-    CRect rect(nDx, nDy, nNw, nNh - nDy);
-    rect.OffsetRect(nOffsetX, nOffsetY);
-    return rect;
-}
-
 CSize CCertificateWnd::GetPrinterOffset(const CString& strPrinter)
 {
     CWinApp* pApp = AfxGetApp();
@@ -509,130 +461,10 @@ BOOL CCertificateWnd::WritePrinterOffset(const CString& strPrinter, CSize sizeOf
         && pApp->WriteProfileInt(s_strCalibration + strPrinter, "OffsetY", sizeOffset.cy);
 }
 
-std::unique_ptr<CPrinterDC> CCertificateWnd::OpenPrinter(CString& strPrinter, CString& strError)
-{
-    CPrintDialog dlg(FALSE, PD_RETURNDEFAULT, nullptr);
-    if (dlg.DoModal() != IDOK) {
-        strError.LoadString(IDP_NO_PRINTER);
-        return nullptr;
-    }
-    strPrinter = dlg.GetDeviceName();
-    DEVMODE* pDevMode = dlg.GetDevMode();
-    const LONG nWidth = m_pPrintSet->m_nPaperWidth, nHeight = m_pPrintSet->m_nPaperHeight;
-    pDevMode->dmPaperSize = DMPAPER_USER;
-    pDevMode->dmPaperLength = (short)nHeight;
-    pDevMode->dmPaperWidth = (short)nWidth;
-    pDevMode->dmFields = DM_ORIENTATION | DM_PAPERLENGTH | DM_PAPERWIDTH | DM_SCALE;
-    // The sheet must come out as the page was designed, W across and H down. The orientation
-    // text never changes from "横向", so a layout taller than wide is printed in portrait
-    // whatever the text says.
-    const CString& strOrientation = m_pPrintSet->m_strOrientation;
-    if (strOrientation == s_szLandscape || strOrientation == s_szPortrait)
-        pDevMode->dmOrientation = nWidth >= nHeight ? DMORIENT_LANDSCAPE : DMORIENT_PORTRAIT;
-    else
-        pDevMode->dmFields &= ~DM_ORIENTATION;   // as the printer has it
-    std::unique_ptr<CPrinterDC> pDC = dlg.CreatePrinterDC();
-    if (!pDC)
-        strError = LoadFormat(IDP_PRINTER_NOT_OPENED, strPrinter);
-    return pDC;
-}
-
-BOOL CCertificateWnd::PrintPage(CPrinterDC* pDC, const PrintGeometry& geometry)
-{
-    if (pDC->StartPage() <= 0)
-        return FALSE;
-    const CSize size = GetPageSize();
-    const CRect rect = geometry.GetTarget();
-    pDC->StretchBlt(rect.left, rect.top, rect.Width(), rect.Height(), m_pMemDC, 0, 0, size.cx, size.cy, SRCCOPY);
-    return pDC->EndPage() > 0;
-}
-
 void CCertificateWnd::ShowRecord()
 {
     SplitAllItems();
     RestoreScreenPage();
-}
-
-int CCertificateWnd::CountPrintable()
-{
-    CMainDlg* pDlg = GetMainDlg();
-    const int nFirst = pDlg->m_nCurRecord;
-    int nCount = 0;
-    while (pDlg->IsRecordPrintable()) {
-        nCount++;
-        pDlg->m_nCurRecord++;
-    }
-    pDlg->m_nCurRecord = nFirst;
-    return nCount;
-}
-
-int CCertificateWnd::PrintRecords(CString& strError, CProgressDialog* pProgress)
-{
-    strError.Empty();
-    CMainDlg* pDlg = GetMainDlg();
-    if (!pDlg || !m_pPrintSet || !CreatePage()) {
-        strError.LoadString(IDP_PAGE_NO_MEMORY);
-        return 0;
-    }
-    const int nTotal = CountPrintable();
-    if (nTotal == 0)
-        return 0;
-    CString strPrinter;
-    std::unique_ptr<CPrinterDC> pDC = OpenPrinter(strPrinter, strError);
-    if (!pDC)
-        return 0;
-    const PrintGeometry geometry = GetPrintGeometry(pDC.get(), GetPrinterOffset(strPrinter));
-    if (pDC->StartDoc(s_szDocName) <= 0) {
-        strError = LoadFormat(IDP_PRINTER_NOT_OPENED, strPrinter);
-        return 0;
-    }
-    int nSent = 0;
-    BOOL bFailed = FALSE;
-    while (pDlg->IsRecordPrintable() && !(pProgress && pProgress->IsCanceled())) {
-        DrawPage(FALSE);
-        if (!PrintPage(pDC.get(), geometry)) {
-            bFailed = TRUE;
-            break;
-        }
-        nSent++;
-        pDlg->m_nCurRecord++;
-        ShowRecord();
-        if (pProgress)
-            pProgress->SetPos(nSent, LoadFormat(IDS_PRINT_PROGRESS, pDlg->m_nCurRecord, std::min(nSent + 1, nTotal), nTotal));
-    }
-    // What was sent before a failure still goes to the printer.
-    if (pDC->EndDoc() <= 0) {
-        bFailed = TRUE;
-        nSent = 0;
-    }
-    if (bFailed) {
-        ShowRecord();
-        strError = LoadFormat(IDP_PRINT_FAILED, strPrinter, nSent, pDlg->m_nCurRecord);
-    }
-    return nSent;
-}
-
-CCertificateWnd::PrintGeometry CCertificateWnd::GetPrintGeometry(CPrinterDC* pDC, CSize sizeOffset) const
-{
-    PrintGeometry geometry = PrintGeometry::Compute(
-        pDC->GetDeviceCaps(HORZSIZE), pDC->GetDeviceCaps(VERTSIZE), pDC->GetDeviceCaps(PHYSICALWIDTH),
-        pDC->GetDeviceCaps(PHYSICALHEIGHT), m_pPrintSet->m_nPaperWidth, m_pPrintSet->m_nPaperHeight);
-    geometry.MoveBy(sizeOffset, pDC->GetDeviceCaps(LOGPIXELSX), pDC->GetDeviceCaps(LOGPIXELSY));
-    return geometry;
-}
-
-BOOL CCertificateWnd::PrintSinglePage(const CSize* pOffset, CString& strError)
-{
-    CString strPrinter;
-    std::unique_ptr<CPrinterDC> pDC = OpenPrinter(strPrinter, strError);
-    if (!pDC)
-        return FALSE;
-    const PrintGeometry geometry = GetPrintGeometry(pDC.get(), pOffset ? *pOffset : GetPrinterOffset(strPrinter));
-    BOOL bDone = pDC->StartDoc(s_szDocName) > 0 && PrintPage(pDC.get(), geometry);
-    bDone = pDC->EndDoc() > 0 && bDone;
-    if (!bDone)
-        strError = LoadFormat(IDP_PRINT_FAILED, strPrinter, 0, GetMainDlg()->m_nCurRecord);
-    return bDone;
 }
 
 void CCertificateWnd::RestoreScreenPage()
@@ -642,30 +474,29 @@ void CCertificateWnd::RestoreScreenPage()
         InvalidatePageChanges();
 }
 
+BOOL CCertificateWnd::PrintShownPage(const CSize* pOffset)
+{
+    CPrintJob job(*this);
+    const BOOL bDone = job.PrintPage(pOffset);
+    RestoreScreenPage();
+    job.Report();
+    return bDone;
+}
+
 BOOL CCertificateWnd::PrintCurrent()
 {
     if (!GetMainDlg() || !m_pPrintSet || !CreatePage())
         return FALSE;
-    CString strError;
     DrawPage(FALSE);
-    const BOOL bDone = PrintSinglePage(nullptr, strError);
-    RestoreScreenPage();
-    if (!strError.IsEmpty())
-        AfxMessageBox(strError, MB_OK | MB_ICONSTOP);
-    return bDone;
+    return PrintShownPage(nullptr);
 }
 
 BOOL CCertificateWnd::PrintTestPage(CSize sizeOffset)
 {
     if (!GetMainDlg() || !m_pPrintSet || !CreatePage())
         return FALSE;
-    CString strError;
     DrawTestPage();
-    const BOOL bDone = PrintSinglePage(&sizeOffset, strError);
-    RestoreScreenPage();
-    if (!strError.IsEmpty())
-        AfxMessageBox(strError, MB_OK | MB_ICONSTOP);
-    return bDone;
+    return PrintShownPage(&sizeOffset);
 }
 
 void CCertificateWnd::DrawTestPage()
@@ -742,35 +573,15 @@ BOOL CCertificateWnd::PrintAll()
     CMainDlg* pDlg = GetMainDlg();
     if (!pDlg || !m_pPrintSet || !CreatePage())
         return FALSE;
-    const int nTotal = CountPrintable();
-    if (nTotal == 0) {
-        AfxMessageBox(LoadFormat(IDP_NOTHING_TO_PRINT, pDlg->m_nCurRecord), MB_OK | MB_ICONINFORMATION);
+    if (!pDlg->IsRecordPrintable()) {
+        CString strFormat, strText;
+        strFormat.LoadString(IDP_NOTHING_TO_PRINT);
+        strText.Format(strFormat, pDlg->m_nCurRecord);
+        AfxMessageBox(strText, MB_OK | MB_ICONINFORMATION);
         return FALSE;
     }
-    CString strCaption, strCancel, strError;
-    strCaption.LoadString(IDS_PRINT_PROGRESS_CAPTION);
-    strCancel.LoadString(IDS_PRINT_CANCEL);
-    CProgressDialog progress;
-    progress.Create(strCaption, strCancel, nTotal, this);
-    progress.SetPos(0, LoadFormat(IDS_PRINT_PROGRESS, pDlg->m_nCurRecord, 1, nTotal));
-    const int nSent = PrintRecords(strError, &progress);
-    progress.DestroyWindow();
-    if (!strError.IsEmpty())
-        AfxMessageBox(strError, MB_OK | MB_ICONSTOP);
-    return nSent > 0;
-}
-
-int CCertificateWnd::PrintFrom(int nFirstRecord, CString& strError)
-{
-    CMainDlg* pDlg = GetMainDlg();
-    if (!pDlg) {
-        strError.LoadString(IDP_PAGE_NO_MEMORY);
-        return 0;
-    }
-    pDlg->m_nCurRecord = nFirstRecord;
-    // No window to tell: a page too large for memory is printed at its reduced scale.
-    m_bQuiet = TRUE;
-    const int nSent = PrintRecords(strError, nullptr);
-    m_bQuiet = FALSE;
-    return nSent;
+    CPrintJob job(*this);
+    const int nPrinted = job.PrintRecords(TRUE);
+    job.Report();
+    return nPrinted > 0;
 }

@@ -12,8 +12,6 @@
 
 class CMainDlg;
 class CPrintSet;
-class CPrinterDC;
-class CProgressDialog;
 
 class CCertificateWnd : public CWnd {
 public:
@@ -28,6 +26,7 @@ public:
     std::vector<CStringArray> m_arrItemTokens;
     CDC* m_pMemDC;            // the page; NULL until it is first needed
     CPicture m_picture;
+    BOOL m_bQuiet;            // tells the user nothing (printing from the command line)
 
     // Appends the tokens of strText, placeholders filled from the current record, to entry
     // nItem; returns the entry's token count.
@@ -43,19 +42,6 @@ public:
     // Frees the picture and the page; the preview calls this when it closes.
     void ReleaseResources();
 
-    // Where the page lands on the printer, in device units, from what the printer reports:
-    // its printable area Pw x Ph (0.1 mm) and its paper Nw x Nh (device units). The page goes
-    // into (dx, dy, Nw - dx, Nh - 2dy): one whole margin from the left, centred vertically.
-    struct PrintGeometry {
-        int nPw, nPh, nNw, nNh, nDx, nDy;
-        int nOffsetX, nOffsetY;   // the printer's calibration, device units
-        static PrintGeometry Compute(int nHorzSizeMM, int nVertSizeMM, int nPhysicalWidth,
-                                     int nPhysicalHeight, int nPaperWidth, int nPaperHeight);
-        // Moves the page by sizeOffset (0.1 mm) at the printer's resolution (dots per inch).
-        void MoveBy(CSize sizeOffset, int nLogPixelsX, int nLogPixelsY);
-        CRect GetTarget() const;   // left, top, right, bottom
-    };
-
     // The calibration of a printer: how far every page printed on it is moved, in 0.1 mm,
     // right and down positive. Kept in the user's settings under the printer's name.
     static CSize GetPrinterOffset(const CString& strPrinter);
@@ -66,14 +52,16 @@ public:
     void DrawTestPage();
 
     // Print the current record; print the records from the current one on while they are
-    // printable, in one job, with a progress window that can stop the run. Without a printer,
-    // or when the printer fails, the user is told in words. FALSE when nothing was printed.
+    // printable, in one job, with a progress window that can stop the run (CPrintJob). Without
+    // a printer, when the printer fails or the queue refuses the job, the user is told in
+    // words, and when the printer is stopped, that the job waits in its queue. FALSE when
+    // nothing was printed.
     BOOL PrintCurrent();
     BOOL PrintAll();
-    // What "print all" does from record nFirstRecord, without any window or message: for the
-    // command line. Returns the number of certificates handed to the printer; strError is ""
-    // when the run ended at the first unprintable record, else says why it stopped.
-    int PrintFrom(int nFirstRecord, CString& strError);
+    // Shows the current record: its tokens split again and the page drawn with its background.
+    void ShowRecord();
+    // After a job: the screen's page with its background again.
+    void RestoreScreenPage();
 
     // Makes the page, splits the current record and draws it with the background, unless the
     // page exists already. FALSE when no page could be made at all.
@@ -107,19 +95,9 @@ protected:
 
 private:
     static void RegisterWindowClass();
-    // The default printer set up for the layout's paper; NULL, and strError set, without one.
-    std::unique_ptr<CPrinterDC> OpenPrinter(CString& strPrinter, CString& strError);
-    BOOL PrintPage(CPrinterDC* pDC, const PrintGeometry& geometry);
-    PrintGeometry GetPrintGeometry(CPrinterDC* pDC, CSize sizeOffset) const;
-    // One job of the page as it stands; pOffset replaces the printer's own calibration.
-    BOOL PrintSinglePage(const CSize* pOffset, CString& strError);
-    // After a job: the screen's page with its background again.
-    void RestoreScreenPage();
-    // The walk of "print all" from the current record; pProgress is told of each page and may
-    // stop it after the page.
-    int PrintRecords(CString& strError, CProgressDialog* pProgress);
-    int CountPrintable();
-    void ShowRecord();
+    // One job of the page as it stands, the screen's page restored after it; pOffset replaces
+    // the printer's own calibration.
+    BOOL PrintShownPage(const CSize* pOffset);
     BOOL AllocatePage(int nWidth, int nHeight);
     void ReportPage(UINT nIDPrompt);
     static CRect PaperToPage(const CRect& rectPaper, double dScale);
@@ -141,7 +119,6 @@ private:
     double m_dPageScale;
     double m_dMaxPagePixels;
     int m_nMaxPageSide;
-    BOOL m_bQuiet;   // reports nothing to the user (printing from the command line)
     // Stepping through records redraws only what changed: the page keeps the background
     // (drawn from m_strBackgroundPath, "" for the built-in picture) wherever no text lies
     // while m_bBackgroundKept, and m_arrDrawn says what each item drew there.

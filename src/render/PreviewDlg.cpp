@@ -3,7 +3,6 @@
 #include "CalibrateDlg.h"
 #include "CommonDialogs.h"
 #include "File.h"
-#include "MainApp.h"
 #include "MainDlg.h"
 #include "PdfExport.h"
 
@@ -98,7 +97,7 @@ void CPreviewDlg::OnExportPdf()
 }
 
 // The PDF is offered beside the document and named after it; a new document's ("新文件.pdf")
-// in the program's folder.
+// in the user's documents folder, where the file dialog starts without a folder.
 CString CPreviewDlg::AskPdfPath()
 {
     const CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
@@ -114,8 +113,6 @@ CString CPreviewDlg::AskPdfPath()
         if (nDot > 0)
             strName = strName.Left(nDot);
         strName += ".pdf";
-    } else if (const CMainApp* pApp = dynamic_cast<const CMainApp*>(AfxGetApp())) {
-        strFolder = pApp->m_szAppDir;
     }
     CFileDialog dlg(FALSE, ".pdf", strName, OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, strFilter, this);
     dlg.m_ofn.lpstrInitialDir = strFolder;

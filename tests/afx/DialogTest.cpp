@@ -1,5 +1,7 @@
 // Dialogs from templates: dialog units, the dialog manager's keys, data exchange, the modal
 // loop under the test seam, the system menu, and the file dialog and shell seams.
+#include "../DocumentsFolderSupport.h"
+#include "App.h"
 #include "CommonDialogs.h"
 #include "Codec.h"
 #include "Dialog.h"
@@ -10,15 +12,21 @@
 
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFileDialog>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -508,7 +516,8 @@ TEST(FileDialog, AnsweredThroughTheSeam)
     answerer.QueueCancel();
     const CString strFilter = Gbk(u"证书文档(*.zs)|*.zs||");
     CFileDialog save(FALSE, ".zs", "Old.zs", OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT, strFilter);
-    save.m_ofn.lpstrInitialDir = "/opt/veltrane";
+    const CString strFolder = Codec::FromUnicode(QDir::tempPath());
+    save.m_ofn.lpstrInitialDir = strFolder;
     ASSERT_EQ(save.DoModal(), IDOK);
     EXPECT_EQ(save.GetPathName(), "/tmp/" + strName + ".zs");
     EXPECT_EQ(save.GetFileName(), CString("Doc.zs"));
@@ -519,7 +528,7 @@ TEST(FileDialog, AnsweredThroughTheSeam)
     EXPECT_FALSE(call.bOpen);
     EXPECT_EQ(call.strFileName, CString("Old.zs"));
     EXPECT_EQ(call.strFilter, strFilter);
-    EXPECT_EQ(call.strInitialDir, CString("/opt/veltrane"));
+    EXPECT_EQ(call.strInitialDir, strFolder);
     EXPECT_EQ(call.dwFlags & (OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT), (DWORD)(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
 
     CFileDialog open(TRUE, ".zs", nullptr, OFN_HIDEREADONLY, strFilter);
@@ -534,6 +543,99 @@ TEST(FileDialog, AnsweredThroughTheSeam)
     small.m_ofn.nMaxFile = sizeof szSmall;
     answerer.QueueAnswer("/tmp/longer");
     EXPECT_EQ(small.DoModal(), IDCANCEL);
+}
+
+// The dialog starts in the folder asked for while it is one; otherwise in the user's documents
+// folder, and in the home folder when there is none.
+TEST(FileDialog, StartsInTheFolderAskedForElseTheDocumentsFolder)
+{
+    CDocumentsFolder home;
+    const CString strHome = Codec::FromUnicode(home.Home());
+    const CString strDocuments = Codec::FromUnicode(home.Documents());
+    const CString strFolder = strHome + "/" + Gbk(u"三年级");
+    ASSERT_TRUE(QDir().mkpath(Codec::ToUnicode(strFolder)));
+    const CString strFile = strHome + "/.config/user-dirs.dirs";
+    const CString strGone = strHome + "/" + Gbk(u"去年");
+    struct Case {
+        const char* pszWhat;
+        const char* pszAsked;
+        bool bDocuments;   // the documents folder exists
+        CString strExpected;
+    } const cases[] = {
+        {"a folder", strFolder, true, strFolder},
+        {"a folder, and no documents folder", strFolder, false, strFolder},
+        {"none", nullptr, true, strDocuments},
+        {"empty", "", true, strDocuments},
+        {"a folder that is gone", strGone, true, strDocuments},
+        {"a file", strFile, true, strDocuments},
+        {"none, and no documents folder", nullptr, false, strHome},
+        {"a folder that is gone, and no documents folder", strGone, false, strHome},
+    };
+    Testing::CFileDialogAnswerer answerer;
+    for (const Case& test : cases) {
+        if (test.bDocuments)
+            home.MakeDocuments();
+        else
+            home.RemoveDocuments();
+        for (const BOOL bOpen : {TRUE, FALSE}) {
+            CFileDialog dlg(bOpen, ".zs");
+            dlg.m_ofn.lpstrInitialDir = test.pszAsked;
+            EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+            ASSERT_FALSE(answerer.Calls().empty());
+            EXPECT_EQ(answerer.Calls().back().strInitialDir, test.strExpected) << test.pszWhat;
+        }
+    }
+}
+
+// Once Qt's translations are loaded, what Qt itself shows reads Chinese: its file dialog's
+// labels and buttons, its message boxes' standard buttons, the edits' context menu.
+TEST(QtTranslations, QtsOwnDialogsAndMenusReadChinese)
+{
+    ASSERT_TRUE(AfxLoadQtTranslations());
+    ASSERT_TRUE(AfxLoadQtTranslations());   // once is enough; a second call changes nothing
+    const auto isChinese = [](const QString& strText) {
+        for (const QChar ch : strText)
+            if (ch.unicode() >= 0x4E00 && ch.unicode() <= 0x9FFF)
+                return true;
+        return false;
+    };
+    std::vector<std::pair<QString, QString>> shown;   // what Qt says in English, what it shows
+
+    QFileDialog files(nullptr, QString(), QDir::tempPath());
+    files.setOption(QFileDialog::DontUseNativeDialog);   // Qt's own dialog, as the offscreen platform has it
+    files.setAcceptMode(QFileDialog::AcceptOpen);
+    const std::pair<const char*, const char*> labels[] = {
+        {"lookInLabel", "Look in:"}, {"fileNameLabel", "File &name:"}, {"fileTypeLabel", "Files of type:"}};
+    for (const auto& [pszName, pszEnglish] : labels) {
+        auto* pLabel = files.findChild<QLabel*>(QString::fromLatin1(pszName));
+        ASSERT_NE(pLabel, nullptr) << pszName;
+        shown.emplace_back(QString::fromLatin1(pszEnglish), pLabel->text());
+    }
+    auto* pButtons = files.findChild<QDialogButtonBox*>();
+    ASSERT_NE(pButtons, nullptr);
+    shown.emplace_back(QStringLiteral("&Open"), pButtons->button(QDialogButtonBox::Open)->text());
+    shown.emplace_back(QStringLiteral("Cancel"), pButtons->button(QDialogButtonBox::Cancel)->text());
+
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel | QMessageBox::Yes | QMessageBox::No
+                           | QMessageBox::Save | QMessageBox::Discard);
+    const std::pair<QMessageBox::StandardButton, const char*> buttons[] = {
+        {QMessageBox::Ok, "OK"}, {QMessageBox::Cancel, "Cancel"}, {QMessageBox::Yes, "&Yes"},
+        {QMessageBox::No, "&No"}, {QMessageBox::Save, "Save"}, {QMessageBox::Discard, "Discard"}};
+    for (const auto& [button, pszEnglish] : buttons)
+        shown.emplace_back(QString::fromLatin1(pszEnglish), box.button(button)->text());
+
+    QLineEdit edit;
+    const std::unique_ptr<QMenu> pMenu(edit.createStandardContextMenu());
+    for (const QAction* pAction : pMenu->actions())
+        if (!pAction->isSeparator())
+            shown.emplace_back(QStringLiteral("(context menu)"), pAction->text());
+    EXPECT_GE(pMenu->actions().size(), 6);
+
+    for (const auto& [strEnglish, strShown] : shown) {
+        EXPECT_NE(strShown, strEnglish);
+        EXPECT_TRUE(isChinese(strShown)) << strEnglish.toStdString() << " shows " << strShown.toStdString();
+    }
 }
 
 TEST(Shell, OpenIsRecordedOrRefusedForMissingFiles)

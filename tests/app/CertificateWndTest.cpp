@@ -4,6 +4,7 @@
 #include "DocumentTestSupport.h"
 #include "LineRule.h"
 #include "MainApp.h"
+#include "PrintJob.h"
 #include "PrintSet.h"
 
 #include "Testing.h"
@@ -283,7 +284,7 @@ TEST(CertificatePrintTargetTest, APaperOfAnySizeIsPlacedWithinTheDrawableRange)
 {
     for (LONG nPaper : {INT_MAX, INT_MAX / 2, 1 << 26}) {
         SCOPED_TRACE(nPaper);
-        const auto g = CCertificateWnd::PrintGeometry::Compute(287, 200, 7016, 4960, nPaper, nPaper);
+        const auto g = CPrintJob::PrintGeometry::Compute(287, 200, 7016, 4960, nPaper, nPaper);
         const CRect rect = g.GetTarget();
         EXPECT_EQ(rect.left, std::max<long long>(-MAX_DRAW_COORDINATE, (2870LL - nPaper) * 7016 / 2870));
         EXPECT_EQ(rect.top, std::max<long long>(-MAX_DRAW_COORDINATE, (2000LL - nPaper) * 4960 / 2000 / 2));

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-// CP936 bytes of a UTF-8 literal.
+// GB18030 bytes of a UTF-8 literal.
 inline CString Gbk(const char* pszUtf8)
 {
     return Codec::FromUnicode(QString::fromUtf8(pszUtf8));

@@ -1,6 +1,7 @@
 // The main window: its start, its titles, the empty-table rule and the file commands, driven
 // through the real dialog's buttons and keys; file dialogs, message boxes and modal dialogs are
 // answered through the test seams.
+#include "../DocumentsFolderSupport.h"
 #include "DocumentTestSupport.h"
 #include "MainApp.h"
 
@@ -42,6 +43,7 @@ protected:
         m_strDir = Codec::FromUnicode(m_dir.path());
         ASSERT_LT(m_strDir.GetLength(), (int)sizeof(m_app.m_szAppDir));
         std::strcpy(m_app.m_szAppDir, m_strDir);
+        m_home.MakeDocuments();
         ASSERT_TRUE(m_dlg.Create(CMainDlg::IDD));
         m_dlg.ShowWindow(SW_SHOW);
     }
@@ -100,8 +102,9 @@ protected:
     size_t MessageCount() const { return m_boxes.Calls().size(); }
     CString LastMessage() const { return m_boxes.Calls().empty() ? CString() : m_boxes.Calls().back().strText; }
 
+    CDocumentsFolder m_home;
     QTemporaryDir m_dir;
-    CString m_strDir;
+    CString m_strDir;   // the program's folder, and the documents' unless a test says otherwise
     CMainApp m_app;
     Testing::CMessageBoxRecorder m_boxes;
     Testing::CFileDialogAnswerer m_files;
@@ -206,7 +209,7 @@ TEST_F(MainDlgTest, SystemMenuAndAuthorButtonOpenTheirDialogs)
     EXPECT_EQ(m_dialogs.Calls()[1].nIDTemplate, (UINT)IDD_OTHERSOFT_DIALOG);
 }
 
-TEST_F(MainDlgTest, SaveOnANewDocumentAsksForAPathInTheProgramFolder)
+TEST_F(MainDlgTest, SaveOnANewDocumentAsksForAPathInTheDocumentsFolder)
 {
     // An empty table is refused by both commands, before any dialog.
     Click(IDC_SAVE_FILE);
@@ -226,7 +229,7 @@ TEST_F(MainDlgTest, SaveOnANewDocumentAsksForAPathInTheProgramFolder)
     EXPECT_EQ(call.strDefExt, CString(".zs"));
     EXPECT_TRUE(call.strFileName.IsEmpty());
     EXPECT_EQ(call.strFilter, Gbk("证书文档(*.zs)|*.zs||"));
-    EXPECT_EQ(call.strInitialDir, m_strDir);
+    EXPECT_EQ(call.strInitialDir, Codec::FromUnicode(m_home.Documents()));
     EXPECT_EQ(call.dwFlags & (OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT),
               (DWORD)(OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT));
     EXPECT_EQ(m_dlg.m_strPathName, Gbk("新文件"));
@@ -263,12 +266,12 @@ TEST_F(MainDlgTest, SaveAsLowersOnlyTheNameAndAddsTheExtensionOnce)
     m_files.QueueAnswer(PathOf("Upper Case/Award.zsx"));
     Click(IDC_SAVE_FILE_AS);
     EXPECT_EQ(m_dlg.m_strPathName, PathOf("Upper Case/award.zsx.zs"));
-    // The next save as offers the current name.
+    // The next save as offers the current name, in the document's folder.
     m_files.QueueCancel();
     Click(IDC_SAVE_FILE_AS);
     ASSERT_EQ(m_files.Calls().size(), 3u);
     EXPECT_EQ(m_files.Calls()[2].strFileName, CString("award.zsx.zs"));
-    EXPECT_EQ(m_files.Calls()[2].strInitialDir, m_strDir);
+    EXPECT_EQ(m_files.Calls()[2].strInitialDir, PathOf("Upper Case"));
 
     // The second bytes of "學" and "證" are the letters W and C: they stay as they are.
     m_files.QueueAnswer(PathOf("Upper Case/Class ") + Gbk("學證"));
@@ -403,7 +406,7 @@ TEST_F(MainDlgTest, OpenReplacesTheDocumentOnlyWithADocumentThatWasRead)
     EXPECT_TRUE(call.strFileName.IsEmpty());
     EXPECT_EQ(call.dwFlags & OFN_HIDEREADONLY, (DWORD)OFN_HIDEREADONLY);
     EXPECT_EQ(call.strFilter, Gbk("证书文档(*.zs)|*.zs||"));
-    EXPECT_EQ(call.strInitialDir, m_strDir + "/");
+    EXPECT_EQ(call.strInitialDir, m_strDir);   // the document's folder
     EXPECT_EQ(m_dlg.m_wndGrid.GetItemText(1, 1), Gbk("张三"));
     EXPECT_EQ(Title(), strFullTitle);
 
@@ -435,7 +438,7 @@ TEST_F(MainDlgTest, OpenReplacesTheDocumentOnlyWithADocumentThatWasRead)
     EXPECT_TRUE(m_dlg.m_wndGrid.GetItemText(1, 1).IsEmpty());
     EXPECT_TRUE(m_dlg.m_wndGrid.GetItemText(2, 4).IsEmpty());
 
-    // Save as offers the opened file's name with its capitals, in the program's folder.
+    // Save as offers the opened file's name with its capitals, in its folder; so does open.
     MakeFolder("elsewhere");
     const CString strCapitals = PathOf("elsewhere/Class One.ZS");
     std::filesystem::copy_file(PathOf("full.zs").str(), strCapitals.str());
@@ -447,7 +450,10 @@ TEST_F(MainDlgTest, OpenReplacesTheDocumentOnlyWithADocumentThatWasRead)
     m_files.QueueCancel();
     Click(IDC_SAVE_FILE_AS);
     EXPECT_EQ(m_files.Calls().back().strFileName, CString("Class One.ZS"));
-    EXPECT_EQ(m_files.Calls().back().strInitialDir, m_strDir);
+    EXPECT_EQ(m_files.Calls().back().strInitialDir, PathOf("elsewhere"));
+    m_files.QueueCancel();
+    Click(IDC_OPEN_FILE);
+    EXPECT_EQ(m_files.Calls().back().strInitialDir, PathOf("elsewhere"));
     EXPECT_EQ(MessageCount(), 2u);
 }
 

@@ -1,5 +1,6 @@
 // The PDF export read back with poppler: pages, their size, where the text lies, the text
 // itself; failures that leave no file behind; the preview's button.
+#include "../DocumentsFolderSupport.h"
 #include "PdfExport.h"
 #include "PdfTestSupport.h"
 #include "PreviewDlg.h"
@@ -154,11 +155,14 @@ TEST_F(PdfExportTest, AFileThatCannotBeWrittenLeavesNothingBehind)
 
 TEST_F(PdfExportTest, PreviewButtonOffersANameBesideTheDocumentAndSaysWhatItWrote)
 {
+    CDocumentsFolder home;
+    home.MakeDocuments();
     m_dlg.m_strPathName = Cp936(Path("三年级.zs"));
     const CString strChosen = Cp936(Path("校样.pdf"));
     Testing::CMessageBoxRecorder boxes;
     Testing::CFileDialogAnswerer files;
     files.QueueAnswer(strChosen);
+    files.QueueCancel();
     files.QueueCancel();
     Testing::CModalDialogAnswerer dialogs;
     dialogs.QueueAnswer(IDD_PREVIEW_DIALOG, 0, [](CDialog& dlg) {
@@ -169,17 +173,23 @@ TEST_F(PdfExportTest, PreviewButtonOffersANameBesideTheDocumentAndSaysWhatItWrot
         CMainDlg* pMain = CCertificateWnd::GetMainDlg();
         pMain->m_nCurRecord = 4;
         QTest::mouseClick(pButton, Qt::LeftButton);   // nothing to export: no file dialog
+        // A new document's PDF is offered in the documents folder.
+        pMain->m_nCurRecord = 2;
+        pMain->m_strPathName = Gbk("新文件");
+        QTest::mouseClick(pButton, Qt::LeftButton);
     });
     m_dlg.m_nCurRecord = 2;
     CPreviewDlg preview(&m_dlg);
     preview.m_pPrintSet = &m_dlg.m_printSet;
     preview.DoModal();
 
-    ASSERT_EQ(files.Calls().size(), 2u);
+    ASSERT_EQ(files.Calls().size(), 3u);
     EXPECT_FALSE(files.Calls()[0].bOpen);
     EXPECT_EQ(files.Calls()[0].strFileName, Gbk("三年级.pdf"));
     EXPECT_EQ(files.Calls()[0].strInitialDir, Cp936(m_dir.path()));
     EXPECT_EQ(files.Calls()[0].strDefExt, ".pdf");
+    EXPECT_EQ(files.Calls()[2].strFileName, Gbk("新文件.pdf"));
+    EXPECT_EQ(files.Calls()[2].strInitialDir, Cp936(home.Documents()));
 
     ASSERT_EQ(boxes.Calls().size(), 2u);
     CString strWritten;

@@ -37,20 +37,27 @@ inline const char* const kRecords[][3] = {
     {"王五", "英语演讲", "三等奖"},
 };
 
+// The layout's items become these.
+template <size_t N>
+void SetItems(CPrintSet& printSet, const Item (&items)[N])
+{
+    printSet.RemoveAllItems();
+    for (const Item& item : items) {
+        auto* pItem = new CPrintItem;
+        pItem->m_rectPaper = item.rectPaper;
+        pItem->m_strText = Gbk(item.pszText);
+        pItem->m_strFontName = Gbk(item.pszFont);
+        printSet.m_arrItems.Add(pItem);
+    }
+}
+
 inline void FillDocument(CMainDlg& dlg)
 {
     for (int nRow = 1; nRow <= 3; nRow++)
         for (int nCol = 1; nCol <= 3; nCol++)
             dlg.m_wndGrid.SetItemText(nRow, nCol, Gbk(kRecords[nRow - 1][nCol - 1]));
     dlg.m_wndGrid.SetItemText(4, 2, Gbk("无名"));   // no field A: not printable
-    dlg.m_printSet.RemoveAllItems();
-    for (const Item& item : kItems) {
-        auto* pItem = new CPrintItem;
-        pItem->m_rectPaper = item.rectPaper;
-        pItem->m_strText = Gbk(item.pszText);
-        pItem->m_strFontName = Gbk(item.pszFont);
-        dlg.m_printSet.m_arrItems.Add(pItem);
-    }
+    SetItems(dlg.m_printSet, kItems);
 }
 
 // The main window holding the document above.

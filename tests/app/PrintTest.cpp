@@ -3,6 +3,7 @@
 #include "../print/PrintTestSupport.h"
 #include "CalibrateDlg.h"
 #include "PreviewDlg.h"
+#include "PrintJob.h"
 
 #include "ProgressDialog.h"
 #include "Testing.h"
@@ -65,7 +66,7 @@ protected:
 TEST(PrintGeometryTest, PlacesThePageByWhatThePrinterReports)
 {
     // A4 landscape at 600 dpi with 5 mm margins, and the 2450 x 1760 page.
-    auto g = CCertificateWnd::PrintGeometry::Compute(287, 200, 7016, 4960, 2450, 1760);
+    auto g = CPrintJob::PrintGeometry::Compute(287, 200, 7016, 4960, 2450, 1760);
     EXPECT_EQ(g.nPw, 2870);
     EXPECT_EQ(g.nPh, 2000);
     EXPECT_EQ(g.nDx, 1026);
@@ -76,16 +77,16 @@ TEST(PrintGeometryTest, PlacesThePageByWhatThePrinterReports)
     EXPECT_EQ(rect.Height(), 4366);
 
     // Paper wider and taller than the printable area: negative margins, truncated toward zero.
-    g = CCertificateWnd::PrintGeometry::Compute(200, 150, 4724, 3543, 2450, 1760);
+    g = CPrintJob::PrintGeometry::Compute(200, 150, 4724, 3543, 2450, 1760);
     EXPECT_EQ(g.nDx, -1062);   // -450 x 4724 / 2000 = -1062.9
     EXPECT_EQ(g.nDy, -307);    // (-260 x 3543 / 1500) / 2 = -614 / 2
 
     // A printer that honours the paper exactly puts the page on the whole sheet.
-    g = CCertificateWnd::PrintGeometry::Compute(245, 176, 11575, 8315, 2450, 1760);
+    g = CPrintJob::PrintGeometry::Compute(245, 176, 11575, 8315, 2450, 1760);
     EXPECT_EQ(g.GetTarget(), CRect(0, 0, 11575, 8315));
 
     // A large paper at a fine resolution does not overflow.
-    g = CCertificateWnd::PrintGeometry::Compute(2000, 2000, 94488, 94488, 1000, 1000);
+    g = CPrintJob::PrintGeometry::Compute(2000, 2000, 94488, 94488, 1000, 1000);
     EXPECT_EQ(g.nDx, 89763);   // 19000 x 94488 / 20000 = 89763.6
 }
 
@@ -245,27 +246,118 @@ TEST_F(PrintTest, MissingOrFailingPrinterIsToldInWords)
     }
 }
 
-TEST_F(PrintTest, PrintFromPrintsWithoutAnyWindowOrMessage)
+TEST_F(PrintTest, PrintRecordsWithoutProgressShowsNothing)
 {
     FillRecords(1, 4);
-    CString strError;
-    EXPECT_EQ(m_wnd.PrintFrom(2, strError), 3);
-    EXPECT_TRUE(strError.IsEmpty());
+    const auto Print = [this](int nFirst) {
+        m_dlg.m_nCurRecord = nFirst;
+        auto pJob = std::make_unique<CPrintJob>(m_wnd);
+        pJob->PrintRecords(FALSE);
+        return pJob;
+    };
+    auto pJob = Print(2);
+    EXPECT_EQ(pJob->m_nPrinted, 3);
+    EXPECT_TRUE(pJob->m_strError.IsEmpty());
+    EXPECT_TRUE(pJob->GetReport().IsEmpty());
     EXPECT_EQ(m_printer.Pages().size(), 3u);
     EXPECT_EQ(m_dlg.m_nCurRecord, 5);
 
     Testing::CPrinterRecorder none;
     none.m_strPrinterName.Empty();
-    EXPECT_EQ(m_wnd.PrintFrom(1, strError), 0);
-    EXPECT_EQ(strError.Find(Gbk("没有默认打印机")), 0);
+    pJob = Print(1);
+    EXPECT_EQ(pJob->m_nPrinted, 0);
+    EXPECT_EQ(pJob->m_strError.Find(Gbk("没有默认打印机")), 0);
 
     Testing::CPrinterRecorder failing;
     failing.m_nFailPage = 3;
-    EXPECT_EQ(m_wnd.PrintFrom(1, strError), 2);
-    EXPECT_GE(strError.Find(Gbk("已发送 2 张证书")), 0);
+    pJob = Print(1);
+    EXPECT_EQ(pJob->m_nPrinted, 2);
+    EXPECT_GE(pJob->m_strError.Find(Gbk("已发送 2 张证书")), 0);
+    EXPECT_EQ(pJob->GetReport(), pJob->m_strError);
     EXPECT_TRUE(m_boxes.Calls().empty());
     for (QWidget* pWidget : QApplication::topLevelWidgets())
         EXPECT_EQ(qobject_cast<QProgressDialog*>(pWidget), nullptr);
+}
+
+// How "连续打印" ends decides what the user is told and which record the preview is left on:
+// the first one whose page the queue did not take. A refused job takes all its pages with it,
+// so "连续打印" again from there prints every record exactly once.
+TEST_F(PrintTest, TheQueuesAnswerDecidesTheMessageAndTheRecordLeftOn)
+{
+    FillRecords(1, 5);
+    const char* const pszRefused = "打印机“Office”的打印队列没有接受这项打印作业：%s\n"
+                                   "没有一张证书交给打印队列（本次共 %d 张）；从第 2 条记录起没有打印。";
+    const auto Refused = [pszRefused](const char* pszReason, int nPages) {
+        CString str;
+        str.Format(Gbk(pszRefused), (LPCTSTR)Gbk(pszReason), nPages);
+        return str;
+    };
+    const CString strPage = "StartPage StretchBlt EndPage ";
+    struct Case {
+        const char* pszName;
+        int nFailPage;
+        BOOL bRefuse, bStopped, bCancel;
+        const char* pszJobError;
+        CString strCalls;      // after StartDoc
+        int nTaken;            // pages the queue took
+        int nRecordLeftOn;
+        UINT nIcon;            // 0: no message
+        CString strMessage;
+    } cases[] = {
+        {"printed", 0, FALSE, FALSE, FALSE, "", strPage + strPage + strPage + strPage + "EndDoc", 4, 6, 0, ""},
+        {"refused", 0, TRUE, FALSE, FALSE, "Destination \"Office\" is not accepting jobs.",
+         strPage + strPage + strPage + strPage + "EndDoc", 0, 2, MB_ICONSTOP,
+         Refused("Destination \"Office\" is not accepting jobs.", 4)},
+        {"refused without a reason", 0, TRUE, FALSE, FALSE, "", strPage + strPage + strPage + strPage + "EndDoc", 0, 2,
+         MB_ICONSTOP, Refused("打印队列没有说明原因。", 4)},
+        {"printer stopped", 0, FALSE, TRUE, FALSE, "", strPage + strPage + strPage + strPage + "EndDoc", 4, 6,
+         MB_ICONINFORMATION,
+         Gbk("打印机“Office”已停止：4 张证书的打印作业（作业号 1）已排入它的打印队列，打印机恢复工作后就会打印。")},
+        {"page 3 failed, the rest refused", 3, TRUE, FALSE, FALSE, "", strPage + strPage + "StartPage EndDoc", 0, 2,
+         MB_ICONSTOP, Refused("打印队列没有说明原因。", 2)},
+        {"first page failed", 1, FALSE, FALSE, FALSE, "", "StartPage AbortDoc", 0, 2, MB_ICONSTOP,
+         Gbk("打印机“Office”出错，打印已停止。\n已发送 0 张证书；从第 2 条记录起没有打印。")},
+        {"cancelled at once", 0, FALSE, FALSE, TRUE, "", "AbortDoc", 0, 2, 0, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        Testing::CMessageBoxRecorder boxes;
+        auto pPrinter = std::make_unique<Testing::CPrinterRecorder>();
+        pPrinter->m_strPrinterName = "Office";
+        pPrinter->m_nFailPage = c.nFailPage;
+        pPrinter->m_bRefuseJob = c.bRefuse;
+        pPrinter->m_strJobError = c.pszJobError;
+        pPrinter->m_bPrinterStopped = c.bStopped;
+        if (c.bCancel)
+            CancelProgressWhenShown();
+        m_dlg.m_nCurRecord = 2;
+        m_wnd.ShowRecord();
+        EXPECT_EQ(m_wnd.PrintAll(), c.nTaken > 0);
+        EXPECT_EQ(pPrinter->CallNames(), "StartDoc " + c.strCalls);
+        EXPECT_EQ(m_dlg.m_nCurRecord, c.nRecordLeftOn);
+        ASSERT_EQ(boxes.Calls().size(), c.nIcon ? 1u : 0u);
+        if (c.nIcon) {
+            EXPECT_EQ(boxes.Calls()[0].strText, c.strMessage);
+            EXPECT_EQ(boxes.Calls()[0].nType, MB_OK | c.nIcon);
+        }
+        // The screen shows the record left on, with its background, not a page for the printer.
+        const CStringArray& arrTokens = m_wnd.m_arrItemTokens.at(0);
+        CString strShown;
+        for (int i = 0; i < arrTokens.GetSize(); i++)
+            strShown += arrTokens[i];
+        CString strExpected;
+        strExpected.Format("%d", c.nRecordLeftOn);
+        EXPECT_EQ(strShown, c.nRecordLeftOn <= 5 ? Gbk("学生") + strExpected + Gbk("同学") : Gbk("同学"));
+        EXPECT_GT(CountInkOutsideItem(*m_wnd.m_pMemDC->GetImage()), 10000);
+        if (c.nRecordLeftOn > 5)
+            continue;
+        // Again, to a printer that works: the records the queue did not take, and no other.
+        pPrinter.reset();   // recorders nest: the newest must go first
+        pPrinter = std::make_unique<Testing::CPrinterRecorder>();
+        EXPECT_TRUE(m_wnd.PrintAll());
+        EXPECT_EQ((int)pPrinter->Pages().size() + c.nTaken, 4);
+        EXPECT_EQ(m_dlg.m_nCurRecord, 6);
+    }
 }
 
 // "连续打印" in the real preview: the progress window counts the records, repaints the preview

@@ -54,6 +54,29 @@ TEST(TokenLiteralTest, LineBreaksAndSingleBytes)
     EXPECT_TRUE(Literal("").empty());
 }
 
+// A GB18030 four-byte sequence (lead, digit, lead, digit) is one token; a two-byte character
+// stays one token, a lead byte before a digit that starts no four-byte sequence takes the
+// digit as its second byte, and a sequence cut off at the end falls back to the same rule.
+TEST(TokenLiteralTest, FourByteSequencesAreOneToken)
+{
+    const struct {
+        const char* pszText;
+        std::vector<std::string> tokens;
+    } cases[] = {
+        {"\x95\x32\x88\x38", {"\x95\x32\x88\x38"}},                                // 𠀾
+        {"\xCD\xF5\xFE\x9F", {"\xCD\xF5", "\xFE\x9F"}},                            // 王䶮
+        {"a\x81\x30\x89\x38" "b", {"a", "\x81\x30\x89\x38", "b"}},                   // aßb
+        {"\x94\x39\xFC\x36\r\n\x83\x36\x84\x33", {"\x94\x39\xFC\x36", "@enter", "\x83\x36\x84\x33"}},
+        {"\x81\x30\x81", {"\x81\x30", "\x81"}},                                     // cut off
+        {"\x81\x30\x81" "A", {"\x81\x30", "\x81" "A"}},                            // no digit fourth
+        {"\x81\x30" "1" "2", {"\x81\x30", "1", "2"}},                                // no lead third
+        {"\xB0\x81\x30\x81\x30", {"\xB0\x81", "0", "\x81\x30"}},                  // 2-byte char first
+        {"{\x95\x32\x88\x38}", {"{\x95\x32", "\x88\x38", "}"}},                      // inside a group
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Literal(c.pszText), c.tokens) << c.pszText;
+}
+
 TEST_F(TokenTest, PlaceholdersBecomeTheTokensOfTheirFields)
 {
     SetField('C', "张三");
@@ -65,6 +88,10 @@ TEST_F(TokenTest, PlaceholdersBecomeTheTokensOfTheirFields)
     SetField('A', "{B}!");
     SetField('B', "好");
     EXPECT_EQ(Substitute("<{A}>"), GbkBytes({"<", "好", "!", ">"}));
+
+    // A name outside GBK: one token per character, four-byte sequences whole.
+    m_dlg.m_wndGrid.SetItemText(m_dlg.m_nCurRecord, 3, Codec::FromUnicode(QString::fromUtf8("王䶮𠀾😀")));
+    EXPECT_EQ(Substitute(Gbk("{C}同学")), GbkBytes({"王", "䶮", "𠀾", "😀", "同", "学"}));
 
     // An empty field adds nothing; the text around it closes up.
     EXPECT_EQ(Substitute("a{D}b"), GbkBytes({"a", "b"}));

@@ -375,10 +375,10 @@ TEST(ClipboardTest, BadClipboardContentsChangeNothingOutsideTheRule)
     EXPECT_STREQ(Text(w.grid, 1, 3), "1.3");
     EXPECT_STREQ(Text(w.grid, 2, 1), "2.1");
 
-    // Characters code page 936 cannot hold arrive as '?'.
+    // Characters outside GBK arrive whole, as GB18030 four-byte sequences.
     PasteAt(w, 3, 1, QString::fromUtf8("x😀y\t한"));
-    EXPECT_STREQ(Text(w.grid, 3, 1), "x?y");
-    EXPECT_STREQ(Text(w.grid, 3, 2), "?");
+    EXPECT_STREQ(Text(w.grid, 3, 1), "x\x94\x39\xFC\x36y");
+    EXPECT_STREQ(Text(w.grid, 3, 2), "\x83\x36\x84\x33");
 
     // Many megabytes: one huge line and a flood of lines; only the table's cells are written.
     QString strHuge(6 * 1024 * 1024, QChar('h'));

@@ -7,6 +7,7 @@
 #include "Dialog.h"
 #include "Edit.h"
 
+#include <cstring>
 #include <QFocusEvent>
 #include <QInputMethodEvent>
 #include <QLineEdit>
@@ -532,6 +533,45 @@ TEST(InPlaceEditTest, ChineseArrivesAsWholeCharacters)
     EXPECT_STREQ(WindowText(pEdit), "\xD6\xD0");
     QTest::keyClick(pEdit->m_hWnd, Qt::Key_Backspace);
     EXPECT_STREQ(WindowText(pEdit), "");   // one Backspace removes the whole character
+    QTest::keyClick(pEdit->m_hWnd, Qt::Key_Escape);
+    FinishClosing();
+
+    // Characters outside GBK: committed by an input method they open the edit, and each
+    // Backspace takes one whole character, a four-byte sequence or a surrogate pair.
+    w.FocusOn(4, 4);
+    QInputMethodEvent commitWide;
+    commitWide.setCommitString(QString::fromUtf8("王䶮𠀾😀"));
+    QCoreApplication::sendEvent(w.Grid(), &commitWide);
+    pEdit = FocusedInPlaceEdit();
+    ASSERT_NE(pEdit, nullptr);
+    const char* const arrStates[] = {"\xCD\xF5\xFE\x9F\x95\x32\x88\x38\x94\x39\xFC\x36",
+                                     "\xCD\xF5\xFE\x9F\x95\x32\x88\x38", "\xCD\xF5\xFE\x9F", "\xCD\xF5", ""};
+    for (const char* pszState : arrStates) {
+        EXPECT_STREQ(WindowText(pEdit), pszState);
+        const int nBytes = (int)std::strlen(pszState);
+        EXPECT_EQ(Sel(pEdit), std::make_pair(nBytes, nBytes));
+        QTest::keyClick(pEdit->m_hWnd, Qt::Key_Backspace);
+    }
+    // A four-byte WM_CHAR is one character too; the cell stores its bytes.
+    pEdit->SendMessage(WM_CHAR, 0x95328838);
+    pEdit->SendMessage(WM_CHAR, 'x');
+    QTest::keyClick(pEdit->m_hWnd, Qt::Key_Return);
+    EXPECT_STREQ(w.grid.GetItemText(4, 4), "\x95\x32\x88\x38x");
+    FinishClosing();
+
+    // In an edit opened with F2 the arrows step over whole characters.
+    QTest::keyClick(w.Grid(), Qt::Key_F2);
+    pEdit = FocusedInPlaceEdit();
+    ASSERT_NE(pEdit, nullptr);
+    EXPECT_EQ(Sel(pEdit), std::make_pair(5, 5));
+    QTest::keyClick(pEdit->m_hWnd, Qt::Key_Left);
+    EXPECT_EQ(Sel(pEdit), std::make_pair(4, 4));
+    QTest::keyClick(pEdit->m_hWnd, Qt::Key_Left);
+    EXPECT_EQ(Sel(pEdit), std::make_pair(0, 0));
+    QTest::keyClick(pEdit->m_hWnd, Qt::Key_Right);
+    EXPECT_EQ(Sel(pEdit), std::make_pair(4, 4));
+    QTest::keyClick(pEdit->m_hWnd, Qt::Key_Delete);
+    EXPECT_STREQ(WindowText(pEdit), "\x95\x32\x88\x38");
     QTest::keyClick(pEdit->m_hWnd, Qt::Key_Escape);
 }
 

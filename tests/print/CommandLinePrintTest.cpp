@@ -23,6 +23,7 @@ protected:
         if (!m_pServer)
             GTEST_SKIP() << "no private CUPS server: " << CCupsSuiteServer::Why().toStdString();
         m_pServer->ClearPdfs();
+        ASSERT_TRUE(m_pServer->Reset());
         CDocumentFixture::SetUp();
         m_strDocument = Path("三年级.zs");
         CDocumentFile::Write(Cp936(m_strDocument), CDocumentFile::Build(m_dlg.m_wndGrid, m_dlg.m_printSet));
@@ -91,4 +92,30 @@ TEST_F(CommandLinePrintTest, NoPrinterOrNothingToPrintIsOneLineAndNoJob)
     ASSERT_EQ(arrErr.size(), 1) << arrErr.join(u'|').toStdString();
     EXPECT_TRUE(arrErr[0].contains(QStringLiteral("4")));
     EXPECT_TRUE(m_pServer->Pdfs().isEmpty());
+}
+
+// A refused job is a failure: one line in the queue's words and a non-zero exit. A stopped
+// printer holds the job: that is success, and the line says that the job waits.
+TEST_F(CommandLinePrintTest, RefusedJobFailsAndAStoppedPrinterQueuesIt)
+{
+    const QString strServer = qEnvironmentVariable("CUPS_SERVER");
+    QStringList arrOut, arrErr;
+    ASSERT_TRUE(m_pServer->Admin("cupsreject"));
+    const qsizetype nJobs = m_pServer->Jobs(true).size();
+    EXPECT_EQ(Run({"--print", m_strDocument}, strServer, arrOut, arrErr), CCommandLine::exitFailed);
+    EXPECT_TRUE(arrOut.isEmpty());
+    ASSERT_EQ(arrErr.size(), 1) << arrErr.join(u'|').toStdString();
+    EXPECT_TRUE(arrErr[0].contains(m_pServer->Queue()));
+    EXPECT_TRUE(arrErr[0].contains(QStringLiteral("not accepting jobs"))) << arrErr[0].toStdString();
+    EXPECT_EQ(m_pServer->Jobs(true).size(), nJobs);
+
+    ASSERT_TRUE(m_pServer->Admin("cupsaccept"));
+    ASSERT_TRUE(m_pServer->Admin("cupsdisable"));
+    EXPECT_EQ(Run({"--print", m_strDocument}, strServer, arrOut, arrErr), 0);
+    EXPECT_TRUE(arrErr.isEmpty()) << arrErr.join(u'|').toStdString();
+    ASSERT_EQ(arrOut.size(), 1);
+    EXPECT_TRUE(arrOut[0].contains(m_pServer->Queue() + QStringLiteral("”已停止：3 张证书"))) << arrOut[0].toStdString();
+    EXPECT_EQ(m_pServer->Jobs().size(), 1);
+    ASSERT_TRUE(m_pServer->Admin("cupsenable"));
+    EXPECT_EQ(m_pServer->WaitForPdfs(1).size(), 1);
 }

@@ -104,6 +104,42 @@ public:
 
     QString Queue() const { return m_strQueue; }
     QString OutDir() const { return m_dir.path() + "/out"; }
+    // Where cupsd keeps the documents of the jobs it holds (d<job>-001).
+    QString SpoolDir() const { return m_dir.path() + "/spool"; }
+
+    // The queue's administration, as a user would do it: cupsreject / cupsaccept (refuse or
+    // take new jobs), cupsdisable / cupsenable (stop or start printing; a stopped queue holds
+    // its jobs). True when the command succeeded.
+    bool Admin(const char* pszCommand) const { return Run(QStringLiteral("/usr/sbin/") + QLatin1String(pszCommand), {m_strQueue}); }
+    // Another cups-pdf queue, made the default printer (Reset() makes ours the default again);
+    // and a queue removed, as an administrator removes a printer.
+    bool AddDefaultQueue(const QString& strName) const
+    {
+        return Run("/usr/sbin/lpadmin", {"-p", strName, "-E", "-v", "cups-pdf:/" + strName, "-P",
+                                         "/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd"})
+            && Run("/usr/sbin/lpadmin", {"-d", strName});
+    }
+    bool RemoveQueue(const QString& strName) const { return Run("/usr/sbin/lpadmin", {"-x", strName}); }
+    // The jobs not yet completed, one line each ("lpstat -o"); with bAll, every job the server
+    // has had, printed or cancelled too.
+    QStringList Jobs(bool bAll = false) const
+    {
+        return QString::fromUtf8(Lpstat({"-W", bAll ? "all" : "not-completed", "-o"})).split(u'\n', Qt::SkipEmptyParts);
+    }
+    // Cancels the jobs not yet printed; our queue is the default and takes and prints new jobs.
+    bool Reset() const
+    {
+        Run("cancel", {"-a", m_strQueue});
+        return Run("/usr/sbin/lpadmin", {"-d", m_strQueue}) && Admin("cupsaccept") && Admin("cupsenable");
+    }
+    // The files the server holds for the jobs it has not printed (d<job>-001), oldest first.
+    QStringList SpooledFiles() const
+    {
+        QStringList list;
+        for (const QFileInfo& info : QDir(SpoolDir()).entryInfoList({"d*"}, QDir::Files, QDir::Name))
+            list << info.filePath();
+        return list;
+    }
 
     // The PDFs written so far, oldest job first.
     QStringList Pdfs() const
@@ -127,6 +163,20 @@ public:
         return Pdfs();
     }
 
+    // The images of a PDF as pdfimages -list sees them, one row of its columns each (page,
+    // num, type, width, height, color, comp, bpc, enc, ...): what the queue was really sent.
+    static QList<QStringList> PdfImages(const QString& strPdf)
+    {
+        QProcess process;
+        process.start("pdfimages", {"-list", strPdf});
+        process.waitForFinished(120000);
+        QList<QStringList> rows;
+        const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+        for (const QString& strLine : lines.mid(2))
+            rows << strLine.split(u' ', Qt::SkipEmptyParts);
+        return rows;
+    }
+
     // Removes the PDFs written so far, so that the next wait sees only new ones.
     void ClearPdfs() const
     {
@@ -145,6 +195,14 @@ private:
         QFile file(strPath);
         return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(strText.toUtf8()) == strText.toUtf8().size();
     }
+    // A command run with the server's environment; true when it succeeded.
+    static bool Run(const QString& strProgram, const QStringList& args)
+    {
+        QProcess process;
+        process.start(strProgram, args);
+        return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
+            && process.exitCode() == 0;
+    }
     QByteArray Lpstat(const QStringList& args) const
     {
         QProcess process;
@@ -155,7 +213,7 @@ private:
     QString CupsdConf() const
     {
         return "Listen " + m_strSocket + "\n"
-               "LogLevel warn\nWebInterface No\nBrowsing Off\nDefaultShared No\n"
+               "LogLevel warn\nWebInterface No\nBrowsing Off\nDefaultShared No\nPreserveJobFiles No\n"
                "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                "<Policy default>\n  <Limit All>\n    Order deny,allow\n  </Limit>\n</Policy>\n";
     }

@@ -7,10 +7,40 @@
 #include "CertificateWnd.h"
 #include "MainApp.h"
 
+#include <QApplication>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
 
 #include <cstring>
+#include <functional>
+
+// Runs action on the progress window of "连续打印" once it is shown with nPages pages sent:
+// with 0, before the first page. Looks again on each turn of the event loop, nTries times.
+inline void WhenProgressShows(int nPages, std::function<void(QProgressDialog*)> action, int nTries = 1000)
+{
+    QTimer::singleShot(0, [=] {
+        for (QWidget* pWidget : QApplication::topLevelWidgets())
+            if (auto* pProgress = qobject_cast<QProgressDialog*>(pWidget);
+                pProgress && pProgress->isVisible() && pProgress->value() >= nPages) {
+                action(pProgress);
+                return;
+            }
+        if (nTries > 1)
+            WhenProgressShows(nPages, action, nTries - 1);
+    });
+}
+
+// Presses "取消" before the first page is sent.
+inline void CancelProgressWhenShown()
+{
+    WhenProgressShows(0, [](QProgressDialog* pProgress) {
+        QTest::mouseClick(pProgress->findChild<QPushButton*>(), Qt::LeftButton);
+    });
+}
 
 class CPrintTestBase : public ::testing::Test {
 protected:
