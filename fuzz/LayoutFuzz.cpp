@@ -1,6 +1,7 @@
 // Bytes as a .zs file, and every document the reader accepts shown wherever a document is
 // shown: its records split and drawn on the certificate page, the calibration page drawn and
-// printed, the records printed on the recording printer and exported as a PDF into memory,
+// printed, the records printed on the recording printer (the current one also as text, for a
+// printer calibrated so) and exported as a PDF into memory,
 // and the layout opened in the design window (items placed, the view composed, an item
 // dragged and nudged, an item added, undone and redone, the window closed). Whatever the
 // file holds, none of it may crash, and what the design window leaves must still save as a
@@ -19,6 +20,7 @@
 #include "PrintItem.h"
 #include "PrintJob.h"
 #include "PrintSet.h"
+#include "PrinterCalibration.h"
 #include "SetupDlg.h"
 #include "Testing.h"
 
@@ -35,6 +37,7 @@ namespace {
 const int s_nRecords = 2;
 const double s_dPagePixels = 40000;   // 236 x 169 for the default paper
 const int s_nPageSide = 400;
+const char s_szVectorPrinter[] = "Vector";
 
 // The PDF is kept in memory: nothing but its bytes is of interest here.
 class CMemoryFile : public CFile {
@@ -60,6 +63,11 @@ struct CLayoutSetting {
         picture.save(QString::fromStdString(strFolder + "/back.jpg"), "JPG");
         app.m_pMainWnd = &dlg;
         Fuzz::SetUpRecordTable(dlg.m_wndGrid, s_nRecords);
+        // The calibrations are kept beside the inputs, not in the user's settings.
+        setenv("XDG_CONFIG_HOME", strFolder.c_str(), 1);
+        CPrinterCalibration vector;
+        vector.m_bVectorText = TRUE;
+        vector.Write(s_szVectorPrinter);
     }
 };
 
@@ -106,7 +114,12 @@ void DrawAndPrint(CMainDlg& dlg, int nPrintable)
     if (nSent != nPrintable || (int)printer.Pages().size() != nPrintable || !job.m_strError.IsEmpty())
         Fuzz::Fail("the print walk did not print every printable record");
     dlg.m_nCurRecord = 1;
-    wnd.PrintTestPage(CSize(0, 0));
+    wnd.PrintTestPage(CPrinterCalibration());
+    // A printer calibrated for vector text gets the texts themselves, at its resolution.
+    Testing::CPrinterRecorder vectorPrinter;
+    vectorPrinter.m_strPrinterName = s_szVectorPrinter;
+    dlg.m_nCurRecord = 1;
+    wnd.PrintCurrent();
     dlg.m_nCurRecord = 1;
 }
 

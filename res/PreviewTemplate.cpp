@@ -16,20 +16,38 @@ AFX_RESOURCES(Preview)
             .PushButton("导出PDF", IDC_EXPORT_PDF, 266, 271, 46, 14)
             .PushButton("打印校准", IDC_PRINT_CALIBRATE, 370, 271, 33, 14));
 
-    const DWORD dwOffset = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+    const DWORD dwEdit = ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
     AfxRegisterDialogTemplate(IDD_CALIBRATE_DIALOG,
-        DialogTemplate(220, 130, "打印校准", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
+        DialogTemplate(330, 218, "打印校准", WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT,
                        "System", 10)
-            .LText("", IDC_CALIBRATE_PRINTER, 10, 8, 200, 10)
-            .LText("水平偏移（毫米，向右为正）：", IDC_STATIC, 10, 28, 130, 10)
-            .EditText(IDC_CALIBRATE_OFFSET_X, 145, 25, 60, 14, dwOffset)
-            .LText("垂直偏移（毫米，向下为正）：", IDC_STATIC, 10, 48, 130, 10)
-            .EditText(IDC_CALIBRATE_OFFSET_Y, 145, 45, 60, 14, dwOffset)
-            .LText("打印测试页后，把它覆在空白证书上，量出偏差后填入。范围 -50 到 50，精确到 0.1 毫米。",
-                   IDC_CALIBRATE_HINT, 10, 66, 200, 24)
-            .PushButton("打印测试页", IDC_CALIBRATE_TEST_PAGE, 10, 106, 60, 14)
-            .DefPushButton("确定", IDOK, 100, 106, 50, 14)
-            .PushButton("取消", IDCANCEL, 160, 106, 50, 14));
+            .LText("", IDC_CALIBRATE_PRINTER, 10, 8, 310, 10)
+            .LText("水平偏移（毫米，向右为正）：", IDC_STATIC, 10, 27, 130, 10)
+            .EditText(IDC_CALIBRATE_OFFSET_X, 145, 24, 45, 14, dwEdit)
+            .LText("垂直偏移（毫米，向下为正）：", IDC_STATIC, 10, 45, 130, 10)
+            .EditText(IDC_CALIBRATE_OFFSET_Y, 145, 42, 45, 14, dwEdit)
+            .LText("水平缩放（‰，放大为正）：", IDC_STATIC, 10, 65, 130, 10)
+            .EditText(IDC_CALIBRATE_SCALE_X, 145, 62, 45, 14, dwEdit)
+            .RText("", IDC_CALIBRATE_MARK_X, 194, 65, 76, 10)
+            .EditText(IDC_CALIBRATE_LANDED_X, 272, 62, 32, 14, dwEdit)
+            .LText("毫米", IDC_STATIC, 306, 65, 20, 10)
+            .LText("垂直缩放（‰，放大为正）：", IDC_STATIC, 10, 83, 130, 10)
+            .EditText(IDC_CALIBRATE_SCALE_Y, 145, 80, 45, 14, dwEdit)
+            .RText("", IDC_CALIBRATE_MARK_Y, 194, 83, 76, 10)
+            .EditText(IDC_CALIBRATE_LANDED_Y, 272, 80, 32, 14, dwEdit)
+            .LText("毫米", IDC_STATIC, 306, 83, 20, 10)
+            .Control("清晰打印（文字矢量输出）", IDC_CALIBRATE_VECTOR_TEXT, "Button", BS_AUTOCHECKBOX | WS_TABSTOP,
+                     10, 100, 200, 12)
+            .LText("偏移：打印测试页后，把它覆在空白证书上，量出偏差后填入。范围 -50 到 50，精确到 0.1 毫米。\n"
+                   "缩放：用直尺从测试页标尺的 0 刻度量到 200 毫米刻度（纸短时为标出的刻度）。"
+                   "若 200 毫米刻度落在 201.5 毫米处，打印机放大了 7.5‰，缩放填 -7.5；"
+                   "也可以把量得的毫米数填在右边，缩放自动算出。范围 -20.0 到 20.0，精确到 0.1‰。\n"
+                   "清晰打印：文字按打印机的分辨率直接输出，小字更清楚，打印作业也小得多。"
+                   "以双核电脑和 PDF 打印机连续打印 300 条记录为例：复制页面约 14 秒交给打印队列，"
+                   "队列约 62 秒打完（作业 17 MB）；清晰打印约 1.2 秒交给打印队列，队列约 7 秒打完（作业 0.4 MB）。",
+                   IDC_CALIBRATE_HINT, 10, 118, 310, 72)
+            .PushButton("打印测试页", IDC_CALIBRATE_TEST_PAGE, 10, 196, 60, 14)
+            .DefPushButton("确定", IDOK, 210, 196, 50, 14)
+            .PushButton("取消", IDCANCEL, 270, 196, 50, 14));
 
     AfxRegisterString(IDS_PREVIEW_CAPTION, "\t打印预览 --- Dunmere");
     AfxRegisterString(IDP_PAGE_REDUCED,
@@ -50,6 +68,10 @@ AFX_RESOURCES(Preview)
     AfxRegisterString(IDS_PRINT_CANCEL, "取消");
     AfxRegisterString(IDS_CALIBRATE_PRINTER, "打印机：%s");
     AfxRegisterString(IDP_CALIBRATE_BAD_OFFSET, "偏移请填写 -50 到 50 之间的毫米数，最多一位小数，例如 3.5 或 -2。");
+    AfxRegisterString(IDP_CALIBRATE_BAD_SCALE, "缩放请填写 -20.0 到 20.0 之间的千分数（‰），最多一位小数，例如 -7.5。");
+    // The ruler mark's length in millimetres.
+    AfxRegisterString(IDS_CALIBRATE_MARK, "%d 毫米刻度落在");
+    AfxRegisterString(IDS_TEST_PAGE_MARK, "%d 毫米");
 }
 
 // The PDF export's texts, and those of the command line, which prints and exports without the

@@ -144,6 +144,21 @@
 #define IDP_PRINT_QUEUED 322
 
 
+// ---- Print calibration: scale per direction and vector text. ----
+// Controls and strings 480 to 519.
+#define IDC_CALIBRATE_SCALE_X 480
+#define IDC_CALIBRATE_SCALE_Y 481
+#define IDC_CALIBRATE_MARK_X 482
+#define IDC_CALIBRATE_MARK_Y 483
+#define IDC_CALIBRATE_LANDED_X 484
+#define IDC_CALIBRATE_LANDED_Y 485
+#define IDC_CALIBRATE_VECTOR_TEXT 486
+// The ruler mark's length in millimetres, in the dialog and on the test page.
+#define IDS_CALIBRATE_MARK 490
+#define IDS_TEST_PAGE_MARK 491
+#define IDP_CALIBRATE_BAD_SCALE 492
+
+
 // ---- Bounds: what a document, the design window and the grid hold at most. ----
 // Strings 360 to 399.
 #define IDP_SETUP_TOO_MANY_ITEMS 360

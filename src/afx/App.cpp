@@ -193,3 +193,14 @@ BOOL CWinApp::WriteProfileInt(LPCTSTR lpszSection, LPCTSTR lpszEntry, int nValue
     settings.sync();
     return settings.status() == QSettings::NoError;
 }
+
+BOOL CWinApp::WriteProfileString(LPCTSTR lpszSection, LPCTSTR lpszEntry, LPCTSTR lpszValue)
+{
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Veltrane"), QStringLiteral("veltrane"));
+    if (lpszValue)
+        settings.setValue(ProfileKey(lpszSection, lpszEntry), Codec::ToUnicode(lpszValue));
+    else
+        settings.remove(ProfileKey(lpszSection, lpszEntry));
+    settings.sync();
+    return settings.status() == QSettings::NoError;
+}

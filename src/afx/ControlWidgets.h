@@ -18,4 +18,7 @@ QWidget* MakeStatic(const QString& strText, DWORD dwStyle);
 QString StripPrefix(const QString& strText);
 // The size an icon static takes, whatever its template size.
 int IconSize();
+// Tells the control's parent window what happened to it: WM_COMMAND with the control's id and
+// nCode (BN_CLICKED, EN_CHANGE ...).
+void NotifyParent(QWidget* pControl, UINT nCode);
 }

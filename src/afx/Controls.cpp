@@ -4,6 +4,7 @@
 #include "ControlWidgets.h"
 #include "Resource.h"
 
+#include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QIcon>
@@ -20,18 +21,6 @@ QColor ToQColor(COLORREF cr)
 COLORREF ToColorRef(const QColor& color)
 {
     return RGB(color.red(), color.green(), color.blue());
-}
-
-// A click tells the parent window, as a button notifies its dialog.
-void NotifyParent(QPushButton* pButton)
-{
-    QWidget* pParent = pButton->parentWidget();
-    CWnd* pParentWnd = pParent ? CWnd::FromHandle(pParent) : nullptr;
-    if (!pParentWnd)
-        return;
-    const UINT nID = pButton->property("afxId").toUInt();
-    pParentWnd->SendMessage(WM_COMMAND, (WPARAM)(DWORD)MAKELONG(nID, BN_CLICKED),
-                            reinterpret_cast<LPARAM>(pButton));
 }
 
 bool IsFrameStyle(DWORD dwType)
@@ -72,14 +61,29 @@ int IconSize()
     return 32;
 }
 
+void NotifyParent(QWidget* pControl, UINT nCode)
+{
+    QWidget* pParent = pControl->parentWidget();
+    CWnd* pParentWnd = pParent ? CWnd::FromHandle(pParent) : nullptr;
+    if (!pParentWnd)
+        return;
+    const UINT nID = pControl->property("afxId").toUInt();
+    pParentWnd->SendMessage(WM_COMMAND, (WPARAM)(DWORD)MAKELONG(nID, nCode), reinterpret_cast<LPARAM>(pControl));
+}
+
 QWidget* MakeButton(const QString& strText, DWORD dwStyle)
 {
     if ((dwStyle & BS_TYPEMASK) == BS_GROUPBOX)
         return new QGroupBox(StripPrefix(strText));
+    if ((dwStyle & BS_TYPEMASK) == BS_AUTOCHECKBOX) {
+        auto* pCheck = new QCheckBox(StripPrefix(strText));
+        QObject::connect(pCheck, &QCheckBox::clicked, pCheck, [pCheck] { NotifyParent(pCheck, BN_CLICKED); });
+        return pCheck;
+    }
     auto* pButton = new QPushButton(strText);
     pButton->setAutoDefault(false);   // the dialog manager decides what Enter presses
     pButton->setDefault((dwStyle & BS_TYPEMASK) == BS_DEFPUSHBUTTON);
-    QObject::connect(pButton, &QPushButton::clicked, pButton, [pButton] { NotifyParent(pButton); });
+    QObject::connect(pButton, &QPushButton::clicked, pButton, [pButton] { NotifyParent(pButton, BN_CLICKED); });
     return pButton;
 }
 
@@ -170,8 +174,20 @@ void CButton::SetButtonStyle(UINT nStyle, BOOL bRedraw)
 
 void CButton::Click()
 {
-    if (auto* pButton = qobject_cast<QPushButton*>(m_hWnd))
+    if (auto* pButton = qobject_cast<QAbstractButton*>(m_hWnd))
         pButton->click();
+}
+
+int CButton::GetCheck() const
+{
+    const auto* pCheck = qobject_cast<QCheckBox*>(m_hWnd);
+    return pCheck && pCheck->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+}
+
+void CButton::SetCheck(int nCheck)
+{
+    if (auto* pCheck = qobject_cast<QCheckBox*>(m_hWnd))
+        pCheck->setChecked(nCheck == BST_CHECKED);
 }
 
 // CStatic.
@@ -247,6 +263,8 @@ UINT CButton::OnGetDlgCode()
     const UINT nType = GetButtonStyle();
     if (nType == BS_GROUPBOX)
         return DLGC_STATIC;
+    if (nType == BS_AUTOCHECKBOX)
+        return DLGC_BUTTON;
     return DLGC_BUTTON | (nType == BS_DEFPUSHBUTTON ? DLGC_DEFPUSHBUTTON : DLGC_UNDEFPUSHBUTTON);
 }
 

@@ -9,12 +9,18 @@
 #ifndef BS_PUSHBUTTON
 #define BS_PUSHBUTTON 0x00000000L
 #define BS_DEFPUSHBUTTON 0x00000001L
+#define BS_AUTOCHECKBOX 0x00000003L
 #define BS_GROUPBOX 0x00000007L
 #define BS_TYPEMASK 0x0000000FL
 #endif
 // Button notifications (the high word of WM_COMMAND's wParam).
 #ifndef BN_CLICKED
 #define BN_CLICKED 0
+#endif
+// Check box states.
+#ifndef BST_CHECKED
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
 #endif
 
 // Static styles.
@@ -79,15 +85,19 @@ HGDIOBJ GetStockObject(int nIndex);
 
 class CButton : public CWnd {
 public:
-    // BS_DEFPUSHBUTTON makes the dialog's default button; BS_GROUPBOX a group box.
+    // BS_DEFPUSHBUTTON makes the dialog's default button, BS_GROUPBOX a group box and
+    // BS_AUTOCHECKBOX a check box that a click checks or clears.
     BOOL Create(LPCTSTR lpszCaption, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     UINT GetButtonStyle() const;
     void SetButtonStyle(UINT nStyle, BOOL bRedraw = TRUE);
+    // A check box's state: BST_CHECKED or BST_UNCHECKED (always that for other buttons).
+    int GetCheck() const;
+    void SetCheck(int nCheck);
     // A click of the button, as the user's: BN_CLICKED to the parent.
     void Click();
 
 protected:
-    // DLGC_BUTTON with DLGC_DEFPUSHBUTTON or DLGC_UNDEFPUSHBUTTON.
+    // DLGC_BUTTON, for push buttons with DLGC_DEFPUSHBUTTON or DLGC_UNDEFPUSHBUTTON.
     UINT OnGetDlgCode() override;
 };
 

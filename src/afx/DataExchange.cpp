@@ -3,6 +3,7 @@
 #include "Codec.h"
 #include "CommonDialogs.h"
 
+#include <QCheckBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <algorithm>
@@ -163,6 +164,17 @@ void DDX_Text(CDataExchange* pDX, int nIDC, CString& value)
         value = ControlText(hWnd);
     else
         SetControlText(hWnd, value);
+}
+
+void DDX_Check(CDataExchange* pDX, int nIDC, int& value)
+{
+    auto* pCheck = qobject_cast<QCheckBox*>(pDX->PrepareCtrl(nIDC));
+    if (!pCheck)
+        return;
+    if (pDX->m_bSaveAndValidate)
+        value = pCheck->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+    else
+        pCheck->setChecked(value == BST_CHECKED);
 }
 
 void DDX_Text(CDataExchange* pDX, int nIDC, int& value)

@@ -272,6 +272,8 @@ void DDX_Text(CDataExchange* pDX, int nIDC, UINT& value);
 // Inclusive bounds, checked when saving: "“请填入一个在%1和%2之间的整数。”" and fail.
 void DDV_MinMaxInt(CDataExchange* pDX, int value, int minVal, int maxVal);
 void DDV_MinMaxUInt(CDataExchange* pDX, UINT value, UINT minVal, UINT maxVal);
+// A check box: BST_CHECKED or BST_UNCHECKED.
+void DDX_Check(CDataExchange* pDX, int nIDC, int& value);
 // Attaches the member object to the control the template made (once); a control that cannot
 // be attached throws CNotSupportedException.
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);

@@ -1,6 +1,7 @@
 #include "Edit.h"
 
 #include "Codec.h"
+#include "ControlWidgets.h"
 #include "WndState.h"
 
 #include <QApplication>
@@ -137,6 +138,10 @@ QWidget* CEdit::CreateEditWidget(DWORD dwStyle, DWORD dwExStyle)
 {
     QWidget* pWidget = (dwStyle & ES_MULTILINE) ? MakeMultiLine(dwStyle, dwExStyle)
                                                 : MakeSingleLine(dwStyle, dwExStyle);
+    if (QLineEdit* pLine = LineEditOf(pWidget))
+        QObject::connect(pLine, &QLineEdit::textChanged, pLine, [pLine] { ControlWidgets::NotifyParent(pLine, EN_CHANGE); });
+    else if (QPlainTextEdit* pText = TextEditOf(pWidget))
+        QObject::connect(pText, &QPlainTextEdit::textChanged, pText, [pText] { ControlWidgets::NotifyParent(pText, EN_CHANGE); });
     // A click gives an edit the focus; Tab reaches it only as a tab stop.
     pWidget->setFocusPolicy(dwStyle & WS_TABSTOP ? Qt::StrongFocus : Qt::ClickFocus);
     return pWidget;

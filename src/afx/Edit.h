@@ -8,6 +8,12 @@
 
 #include "Wnd.h"
 
+// Edit notifications (the high word of WM_COMMAND's wParam): the text changed, by the user or
+// by the program.
+#ifndef EN_CHANGE
+#define EN_CHANGE 0x0300
+#endif
+
 class CEdit : public CWnd {
 public:
     CEdit() = default;
@@ -19,7 +25,8 @@ public:
     virtual BOOL Create(DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     BOOL CreateEx(DWORD dwExStyle, DWORD dwStyle, const RECT& rect, CWnd* pParentWnd, UINT nID);
     // The widget an edit of that style is made of, unparented and unattached: for dialog
-    // templates, which attach it later (SubclassWindow).
+    // templates, which attach it later (SubclassWindow). Its changes reach its parent window
+    // as EN_CHANGE.
     static QWidget* CreateEditWidget(DWORD dwStyle, DWORD dwExStyle = 0);
 
     // Selection in byte offsets. nEndChar -1 means the end of the text, nStartChar -1

@@ -42,6 +42,14 @@ public:
                     int nSrcWidth, int nSrcHeight, DWORD dwRop) override;
     int GetDeviceCaps(int nIndex) const override;
 
+protected:
+    // A painter never given a transform writes none: a job in MM_TEXT is the job it always was.
+    void OnMappingChanged(const QTransform& transform) override
+    {
+        if (m_painter.isActive() && m_painter.worldTransform() != transform)
+            m_painter.setWorldTransform(transform);
+    }
+
 private:
     static BOOL IsComplete(const QString& strFile);
     int Submit(const QString& strFile);
@@ -118,6 +126,8 @@ int CQtPrinterDC::StartDoc(LPCTSTR lpszDocName)
         return SP_ERROR;
     // The page goes to the sheet as it is: a JPEG's speckles would ring every character.
     m_painter.setRenderHint(QPainter::LosslessImageRendering);
+    ApplyMapping();
+    AttachPainter(&m_painter);
     m_nPages = 0;
     return 1;
 }
@@ -148,6 +158,7 @@ int CQtPrinterDC::EndDoc()
         AbortDoc();
         return SP_ERROR;
     }
+    AttachPainter(nullptr);
     const BOOL bWritten = m_painter.end() && m_printer.printerState() != QPrinter::Error
         && IsComplete(m_printer.outputFileName());
     if (!bWritten)
@@ -171,6 +182,7 @@ int CQtPrinterDC::AbortDoc()
 {
     if (!m_painter.isActive())
         return SP_ERROR;
+    AttachPainter(nullptr);
     m_printer.abort();
     m_painter.end();
     m_pJobDir.reset();   // what was written goes nowhere
@@ -260,6 +272,55 @@ int CQtPrinterDC::GetDeviceCaps(int nIndex) const
 }
 
 } // namespace
+
+// ---- CPrinterDC ----
+
+int CPrinterDC::SetMapMode(int nMapMode)
+{
+    const int nOld = m_nMapMode;
+    m_nMapMode = nMapMode == MM_ANISOTROPIC ? MM_ANISOTROPIC : MM_TEXT;
+    ApplyMapping();
+    return nOld;
+}
+
+CSize CPrinterDC::SetWindowExt(int cx, int cy)
+{
+    return SetExtent(m_sizeWindowExt, cx, cy);
+}
+
+CPoint CPrinterDC::SetViewportOrg(int x, int y)
+{
+    const CPoint ptOld = m_ptViewportOrg;
+    m_ptViewportOrg = CPoint(x, y);
+    ApplyMapping();
+    return ptOld;
+}
+
+CSize CPrinterDC::SetViewportExt(int cx, int cy)
+{
+    return SetExtent(m_sizeViewportExt, cx, cy);
+}
+
+CSize CPrinterDC::SetExtent(CSize& sizeExtent, int cx, int cy)
+{
+    const CSize sizeOld = sizeExtent;
+    // An extent of zero would map everything onto one point; GDI refuses it too.
+    if (cx != 0 && cy != 0)
+        sizeExtent = CSize(cx, cy);
+    ApplyMapping();
+    return sizeOld;
+}
+
+void CPrinterDC::ApplyMapping()
+{
+    QTransform transform;
+    if (m_nMapMode == MM_ANISOTROPIC) {
+        transform.translate(m_ptViewportOrg.x, m_ptViewportOrg.y);
+        transform.scale((double)m_sizeViewportExt.cx / m_sizeWindowExt.cx,
+                        (double)m_sizeViewportExt.cy / m_sizeWindowExt.cy);
+    }
+    OnMappingChanged(transform);
+}
 
 CSize AfxGetSheetSize(const DEVMODE& devMode)
 {

@@ -36,6 +36,11 @@ class QPrinter;
 #ifndef SP_ERROR
 #define SP_ERROR (-1)
 #endif
+// Mapping modes a printer DC offers.
+#ifndef MM_TEXT
+#define MM_TEXT 1
+#define MM_ANISOTROPIC 8
+#endif
 
 // The printer settings a program reads and changes. The paper is dmPaperWidth by
 // dmPaperLength tenths of a millimetre; the orientation says which of its edges runs across
@@ -54,10 +59,22 @@ struct DEVMODE {
 // GetDeviceCaps answers HORZSIZE and VERTSIZE (printable area, mm), PHYSICALWIDTH and
 // PHYSICALHEIGHT (paper, device units), PHYSICALOFFSETX/Y, HORZRES, VERTRES and LOGPIXELSX/Y.
 // Results are above 0 for success, SP_ERROR for a failure. Nothing reaches the queue before
-// EndDoc, and a job without a page never reaches it.
+// EndDoc, and a job without a page never reaches it. Between StartDoc and EndDoc the DC draws
+// text as text, at the printer's own resolution.
 class CPrinterDC : public CDC {
 public:
     ~CPrinterDC() override = default;
+
+    // How logical units become device units, as GDI maps them: one to one in MM_TEXT (the
+    // mode a DC starts in); in MM_ANISOTROPIC the window extent (logical units from the
+    // logical origin) is stretched onto the viewport extent (device units), whose top-left is
+    // the viewport origin. Everything drawn is mapped: text, fills and pictures alike. Each
+    // returns what it replaced.
+    int SetMapMode(int nMapMode);
+    CSize SetWindowExt(int cx, int cy);
+    CPoint SetViewportOrg(int x, int y);
+    CSize SetViewportExt(int cx, int cy);
+
     virtual int StartDoc(LPCTSTR lpszDocName) = 0;
     virtual int StartPage() = 0;
     virtual int EndPage() = 0;
@@ -71,6 +88,20 @@ public:
     // After EndDoc: TRUE when the queue took the job while its printer is stopped, so that the
     // job waits in the queue until the printer is started again.
     virtual BOOL IsPrinterStopped() const = 0;
+
+protected:
+    // The mapping changed: from now on the job's painter draws through this transform.
+    virtual void OnMappingChanged(const QTransform& transform) = 0;
+    // Calls OnMappingChanged with the mapping as it stands: for a painter that begins.
+    void ApplyMapping();
+
+private:
+    CSize SetExtent(CSize& sizeExtent, int cx, int cy);
+
+    int m_nMapMode = MM_TEXT;
+    CSize m_sizeWindowExt {1, 1};
+    CPoint m_ptViewportOrg;
+    CSize m_sizeViewportExt {1, 1};
 };
 
 class CPrintDialog {

@@ -181,38 +181,60 @@ namespace {
 
 CPrinterRecorder* s_pPrinterRecorder = nullptr;
 
+PrinterCall NamedCall(const char* pszName)
+{
+    PrinterCall call;
+    call.strName = pszName;
+    return call;
+}
+
 class CRecordingPrinterDC : public CPrinterDC {
 public:
     explicit CRecordingPrinterDC(CPrinterRecorder& recorder) : m_recorder(recorder) {}
 
     int StartDoc(LPCTSTR lpszDocName) override
     {
-        PrinterCall call {"StartDoc", lpszDocName, {}, {}, {}};
+        PrinterCall call = NamedCall("StartDoc");
+        call.strDocName = lpszDocName;
         m_recorder.Record(std::move(call));
         return 1;
     }
+    ~CRecordingPrinterDC() override { EndPicture(); }
+
     int StartPage() override
     {
-        m_recorder.Record({"StartPage", {}, {}, {}, {}});
-        return ++m_nPage == m_recorder.m_nFailPage ? SP_ERROR : 1;
+        m_recorder.Record(NamedCall("StartPage"));
+        if (++m_nPage == m_recorder.m_nFailPage)
+            return SP_ERROR;
+        EndPicture();
+        m_picture = QPicture();
+        m_painter.begin(&m_picture);
+        ApplyMapping();
+        AttachPainter(&m_painter);
+        return 1;
     }
     int EndPage() override
     {
-        m_recorder.Record({"EndPage", {}, {}, {}, {}});
+        EndPicture();
+        PrinterCall call = NamedCall("EndPage");
+        call.picture = m_picture;
+        m_recorder.Record(std::move(call));
         if (m_recorder.m_onPage)
             m_recorder.m_onPage(m_nPage);
         return 1;
     }
     int EndDoc() override
     {
-        m_recorder.Record({"EndDoc", {}, {}, {}, {}});
+        EndPicture();
+        m_recorder.Record(NamedCall("EndDoc"));
         return m_recorder.m_bRefuseJob ? SP_ERROR : ++m_recorder.m_nLastJob;
     }
     CString GetJobError() const override { return m_recorder.m_bRefuseJob ? m_recorder.m_strJobError : CString(); }
     BOOL IsPrinterStopped() const override { return m_recorder.m_bPrinterStopped; }
     int AbortDoc() override
     {
-        m_recorder.Record({"AbortDoc", {}, {}, {}, {}});
+        EndPicture();
+        m_recorder.Record(NamedCall("AbortDoc"));
         return 1;
     }
     BOOL StretchBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc,
@@ -220,8 +242,11 @@ public:
     {
         if (dwRop != SRCCOPY || !pSrcDC || !pSrcDC->GetImage())
             return FALSE;
-        m_recorder.Record({"StretchBlt", {}, CRect(x, y, nWidth, nHeight),
-                           CRect(xSrc, ySrc, nSrcWidth, nSrcHeight), pSrcDC->GetImage()->copy()});
+        PrinterCall call = NamedCall("StretchBlt");
+        call.rectDest = CRect(x, y, nWidth, nHeight);
+        call.rectSrc = CRect(xSrc, ySrc, nSrcWidth, nSrcHeight);
+        call.image = pSrcDC->GetImage()->copy();
+        m_recorder.Record(std::move(call));
         return TRUE;
     }
     int GetDeviceCaps(int nIndex) const override
@@ -237,9 +262,25 @@ public:
         }
     }
 
+protected:
+    void OnMappingChanged(const QTransform& transform) override
+    {
+        if (m_painter.isActive())
+            m_painter.setWorldTransform(transform);
+    }
+
 private:
+    void EndPicture()
+    {
+        AttachPainter(nullptr);
+        if (m_painter.isActive())
+            m_painter.end();
+    }
+
     CPrinterRecorder& m_recorder;
     int m_nPage = 0;
+    QPicture m_picture;
+    QPainter m_painter;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "String.h"
 
 #include <QImage>
+#include <QPicture>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -197,9 +198,10 @@ private:
 // While one exists, the printer is a recorder: CPrintDialog finds it as the default printer
 // (none when m_strPrinterName is empty) and its DCs record every job call, answer
 // GetDeviceCaps with the figures set here, and keep a copy of each page copied to them.
-// m_bCannotOpen makes CreatePrinterDC fail; m_nFailPage makes StartPage of that page (1 for
-// the first) fail. m_onPage, when set, runs at each EndPage with the page's number. EndDoc
-// answers as a queue would: the next job id, or, with m_bRefuseJob, SP_ERROR and
+// Whatever a page draws through the DC itself (its text) is kept too, as the page's picture
+// in device units. m_bCannotOpen makes CreatePrinterDC fail; m_nFailPage makes StartPage of
+// that page (1 for the first) fail. m_onPage, when set, runs at each EndPage with the page's
+// number. EndDoc answers as a queue would: the next job id, or, with m_bRefuseJob, SP_ERROR and
 // m_strJobError; m_bPrinterStopped is what IsPrinterStopped says. Recorders nest.
 struct PrinterCall {
     CString strName;     // "StartDoc", "StartPage", "StretchBlt", "EndPage", "EndDoc", "AbortDoc"
@@ -207,6 +209,7 @@ struct PrinterCall {
     CRect rectDest;      // StretchBlt: x, y, width, height as given
     CRect rectSrc;
     QImage image;        // StretchBlt: the source image
+    QPicture picture;    // EndPage: what the page drew through the DC, mapped to device units
 };
 
 class CPrinterRecorder {

@@ -22,11 +22,11 @@ namespace {
 
 const char s_szClassName[] = "CertificateWndClass";
 
+// The face of the test page's Chinese labels: "宋体", GB18030.
+const char s_szMarkFace[] = "\xCB\xCE\xCC\xE5";
+
 // Posted to the control itself, so that the page's message box opens outside the paint.
 constexpr UINT WM_REPORT_PAGE = WM_USER + 0x100;
-
-// The settings section of a printer's calibration: this and the printer's name.
-const CString s_strCalibration = "Calibration ";
 
 } // namespace
 
@@ -441,26 +441,6 @@ LRESULT CCertificateWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam)
 
 // ---- Printing ----
 
-CSize CCertificateWnd::GetPrinterOffset(const CString& strPrinter)
-{
-    CWinApp* pApp = AfxGetApp();
-    if (!pApp || strPrinter.IsEmpty())
-        return CSize(0, 0);
-    const auto Read = [&](LPCTSTR lpszEntry) {
-        return std::clamp((int)pApp->GetProfileInt(s_strCalibration + strPrinter, lpszEntry, 0), -500, 500);
-    };
-    return CSize(Read("OffsetX"), Read("OffsetY"));
-}
-
-BOOL CCertificateWnd::WritePrinterOffset(const CString& strPrinter, CSize sizeOffset)
-{
-    CWinApp* pApp = AfxGetApp();
-    if (!pApp || strPrinter.IsEmpty())
-        return FALSE;
-    return pApp->WriteProfileInt(s_strCalibration + strPrinter, "OffsetX", sizeOffset.cx)
-        && pApp->WriteProfileInt(s_strCalibration + strPrinter, "OffsetY", sizeOffset.cy);
-}
-
 void CCertificateWnd::ShowRecord()
 {
     SplitAllItems();
@@ -474,10 +454,10 @@ void CCertificateWnd::RestoreScreenPage()
         InvalidatePageChanges();
 }
 
-BOOL CCertificateWnd::PrintShownPage(const CSize* pOffset)
+BOOL CCertificateWnd::PrintShownPage(const CPrinterCalibration* pTestPage)
 {
     CPrintJob job(*this);
-    const BOOL bDone = job.PrintPage(pOffset);
+    const BOOL bDone = pTestPage ? job.PrintTestPage(*pTestPage) : job.PrintRecord();
     RestoreScreenPage();
     job.Report();
     return bDone;
@@ -487,16 +467,20 @@ BOOL CCertificateWnd::PrintCurrent()
 {
     if (!GetMainDlg() || !m_pPrintSet || !CreatePage())
         return FALSE;
-    DrawPage(FALSE);
     return PrintShownPage(nullptr);
 }
 
-BOOL CCertificateWnd::PrintTestPage(CSize sizeOffset)
+BOOL CCertificateWnd::PrintTestPage(const CPrinterCalibration& calibration)
 {
     if (!GetMainDlg() || !m_pPrintSet || !CreatePage())
         return FALSE;
     DrawTestPage();
-    return PrintShownPage(&sizeOffset);
+    return PrintShownPage(&calibration);
+}
+
+LONG CCertificateWnd::GetRulerMark(LONG nLength)
+{
+    return std::clamp<LONG>((nLength - 50) / 100 * 100, 100, 2000);
 }
 
 void CCertificateWnd::DrawTestPage()
@@ -553,6 +537,7 @@ void CCertificateWnd::DrawTestPage()
         }
     }
     m_pMemDC->SelectObject(pOldFont);
+    DrawRulerMarks();
     // Each item's frame, and a cross at its top-left corner.
     CBrush brush(RGB(0, 0, 0));
     for (int i = 0; i < m_pPrintSet->GetItemCount(); i++) {
@@ -565,6 +550,36 @@ void CCertificateWnd::DrawTestPage()
         Line(x - 50, y, x + 51, y);
         Line(x, y - 50, x, y + 51);
     }
+    m_pMemDC->SelectObject(pOldPen);
+}
+
+// The marks a scale is measured by, one on each ruler: a bold tick twice the length of the
+// centimetre ticks, with its length written beside it, clear of the centimetre numbers.
+void CCertificateWnd::DrawRulerMarks()
+{
+    const LONG nWidth = m_pPrintSet->m_nPaperWidth, nHeight = m_pPrintSet->m_nPaperHeight;
+    const LONG nMarkX = GetRulerMark(nWidth), nMarkY = GetRulerMark(nHeight);
+    CPen pen(PS_SOLID, std::max(1, (int)std::lround(5 * m_dPageScale)), RGB(0, 0, 0));   // 0.5 mm
+    CPen* pOldPen = m_pMemDC->SelectObject(&pen);
+    CFont font;
+    font.CreateFont(-(int)std::lround(30 * m_dPageScale), 0, 0, 0, FW_BOLD, 0, 0, 0, 0, 0, 0, 0, 0, s_szMarkFace);
+    CFont* pOldFont = m_pMemDC->SelectObject(&font);
+    CString strFormat;
+    strFormat.LoadString(IDS_TEST_PAGE_MARK);
+    const auto Mark = [&](LONG x1, LONG y1, LONG x2, LONG y2, LONG xText, LONG yText, LONG nMark) {
+        const CRect rect = PaperToPage(CRect(x1, y1, x2, y2));
+        m_pMemDC->MoveTo(rect.left, rect.top);
+        m_pMemDC->LineTo(rect.right, rect.bottom);
+        CString strLabel;
+        strLabel.Format(strFormat, (int)(nMark / 10));
+        const CRect rectText = PaperToPage(CRect(xText, yText, xText, yText));
+        m_pMemDC->TextOut(rectText.left, rectText.top, strLabel);
+    };
+    if (nMarkX <= nWidth)
+        Mark(nMarkX, 0, nMarkX, 120, nMarkX + 8, 98, nMarkX);
+    if (nMarkY <= nHeight)
+        Mark(0, nMarkY, 120, nMarkY, 128, nMarkY - 34, nMarkY);
+    m_pMemDC->SelectObject(pOldFont);
     m_pMemDC->SelectObject(pOldPen);
 }
 

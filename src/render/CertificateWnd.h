@@ -12,6 +12,7 @@
 
 class CMainDlg;
 class CPrintSet;
+class CPrinterCalibration;
 
 class CCertificateWnd : public CWnd {
 public:
@@ -42,14 +43,14 @@ public:
     // Frees the picture and the page; the preview calls this when it closes.
     void ReleaseResources();
 
-    // The calibration of a printer: how far every page printed on it is moved, in 0.1 mm,
-    // right and down positive. Kept in the user's settings under the printer's name.
-    static CSize GetPrinterOffset(const CString& strPrinter);
-    static BOOL WritePrinterOffset(const CString& strPrinter, CSize sizeOffset);
     // The calibration page: every item's frame, a millimetre ruler along the top and left
-    // edges and a cross at each item's top-left, printed moved by sizeOffset (0.1 mm).
-    BOOL PrintTestPage(CSize sizeOffset);
+    // edges with the mark a printer's scale is measured by, and a cross at each item's
+    // top-left; printed placed by calibration (its offset and scale).
+    BOOL PrintTestPage(const CPrinterCalibration& calibration);
     void DrawTestPage();
+    // The ruler mark along an edge nLength long (0.1 mm) that a scale is measured by: 200 mm,
+    // or on a shorter edge the longest whole centimetre that stays 5 mm clear of its end.
+    static LONG GetRulerMark(LONG nLength);
 
     // Print the current record; print the records from the current one on while they are
     // printable, in one job, with a progress window that can stop the run (CPrintJob). Without
@@ -95,9 +96,10 @@ protected:
 
 private:
     static void RegisterWindowClass();
-    // One job of the page as it stands, the screen's page restored after it; pOffset replaces
-    // the printer's own calibration.
-    BOOL PrintShownPage(const CSize* pOffset);
+    // One job of the record shown, or with pTestPage of the page as it stands placed by that
+    // calibration; the screen's page restored after it.
+    BOOL PrintShownPage(const CPrinterCalibration* pTestPage);
+    void DrawRulerMarks();
     BOOL AllocatePage(int nWidth, int nHeight);
     void ReportPage(UINT nIDPrompt);
     static CRect PaperToPage(const CRect& rectPaper, double dScale);

@@ -61,26 +61,29 @@ CPrintJob::PrintGeometry CPrintJob::PrintGeometry::Compute(int nHorzSizeMM, int 
     return g;
 }
 
-void CPrintJob::PrintGeometry::MoveBy(CSize sizeOffset, int nLogPixelsX, int nLogPixelsY)
+void CPrintJob::PrintGeometry::Calibrate(const CPrinterCalibration& calibration, int nLogPixelsX, int nLogPixelsY)
 {
-    nOffsetX = (int)std::lround(sizeOffset.cx * nLogPixelsX / 254.0);
-    nOffsetY = (int)std::lround(sizeOffset.cy * nLogPixelsY / 254.0);
+    nOffsetX = (int)std::lround(calibration.m_sizeOffset.cx * nLogPixelsX / 254.0);
+    nOffsetY = (int)std::lround(calibration.m_sizeOffset.cy * nLogPixelsY / 254.0);
+    nScaleX = calibration.m_sizeScale.cx;
+    nScaleY = calibration.m_sizeScale.cy;
 }
 
 CRect CPrintJob::PrintGeometry::GetTarget() const
 {
-    CRect rect(nDx, nDy, nNw, nNh - nDy);
+    CRect rect(nDx, nDy, nDx + CPrinterCalibration::ScaleLength(nNw - nDx, nScaleX),
+               nDy + CPrinterCalibration::ScaleLength(nNh - 2 * nDy, nScaleY));
     rect.OffsetRect(nOffsetX, nOffsetY);
     return rect;
 }
 
-CPrintJob::PrintGeometry CPrintJob::GetPrintGeometry(CPrinterDC* pDC, CSize sizeOffset) const
+CPrintJob::PrintGeometry CPrintJob::GetPrintGeometry(CPrinterDC* pDC, const CPrinterCalibration& calibration) const
 {
     const CPrintSet* pPrintSet = m_wnd.m_pPrintSet;
     PrintGeometry geometry = PrintGeometry::Compute(
         pDC->GetDeviceCaps(HORZSIZE), pDC->GetDeviceCaps(VERTSIZE), pDC->GetDeviceCaps(PHYSICALWIDTH),
         pDC->GetDeviceCaps(PHYSICALHEIGHT), pPrintSet->m_nPaperWidth, pPrintSet->m_nPaperHeight);
-    geometry.MoveBy(sizeOffset, pDC->GetDeviceCaps(LOGPIXELSX), pDC->GetDeviceCaps(LOGPIXELSY));
+    geometry.Calibrate(calibration, pDC->GetDeviceCaps(LOGPIXELSX), pDC->GetDeviceCaps(LOGPIXELSY));
     return geometry;
 }
 
@@ -114,15 +117,32 @@ std::unique_ptr<CPrinterDC> CPrintJob::OpenPrinter()
     return pDC;
 }
 
-BOOL CPrintJob::SendPage(CPrinterDC* pDC, const PrintGeometry& geometry)
+BOOL CPrintJob::SendPage(CPrinterDC* pDC, const PrintGeometry& geometry, BOOL bText)
 {
     if (pDC->StartPage() <= 0)
         return FALSE;
-    const CSize size = m_wnd.GetPageSize();
     const CRect rect = geometry.GetTarget();
-    pDC->StretchBlt(rect.left, rect.top, rect.Width(), rect.Height(), m_wnd.m_pMemDC, 0, 0, size.cx, size.cy,
-                    SRCCOPY);
+    if (bText) {
+        DrawTexts(pDC, rect);
+    } else {
+        const CSize size = m_wnd.GetPageSize();
+        pDC->StretchBlt(rect.left, rect.top, rect.Width(), rect.Height(), m_wnd.m_pMemDC, 0, 0, size.cx, size.cy,
+                        SRCCOPY);
+    }
     return pDC->EndPage() > 0;
+}
+
+// The paper, W x H units, is mapped onto the rectangle the copied page would fill, so that the
+// text lands where the picture's ink would.
+void CPrintJob::DrawTexts(CPrinterDC* pDC, const CRect& rectTarget)
+{
+    const CPrintSet* pPrintSet = m_wnd.m_pPrintSet;
+    pDC->SetMapMode(MM_ANISOTROPIC);
+    pDC->SetWindowExt(std::max<LONG>(pPrintSet->m_nPaperWidth, 1), std::max<LONG>(pPrintSet->m_nPaperHeight, 1));
+    pDC->SetViewportOrg(rectTarget.left, rectTarget.top);
+    pDC->SetViewportExt(rectTarget.Width(), rectTarget.Height());
+    m_wnd.DrawItems(pDC, 1.0);
+    pDC->SetMapMode(MM_TEXT);
 }
 
 BOOL CPrintJob::EndJob(CPrinterDC* pDC, int nPages, int nFirstRecord)
@@ -145,16 +165,30 @@ BOOL CPrintJob::EndJob(CPrinterDC* pDC, int nPages, int nFirstRecord)
     return TRUE;
 }
 
-BOOL CPrintJob::PrintPage(const CSize* pOffset)
+BOOL CPrintJob::PrintRecord()
+{
+    return PrintSinglePage(nullptr);
+}
+
+BOOL CPrintJob::PrintTestPage(const CPrinterCalibration& calibration)
+{
+    return PrintSinglePage(&calibration);
+}
+
+BOOL CPrintJob::PrintSinglePage(const CPrinterCalibration* pTestPage)
 {
     std::unique_ptr<CPrinterDC> pDC = OpenPrinter();
     if (!pDC)
         return FALSE;
     const CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
     const int nRecord = pDlg ? pDlg->m_nCurRecord : 0;
-    const PrintGeometry geometry
-        = GetPrintGeometry(pDC.get(), pOffset ? *pOffset : CCertificateWnd::GetPrinterOffset(m_strPrinter));
-    const BOOL bSent = pDC->StartDoc(s_szDocName) > 0 && SendPage(pDC.get(), geometry);
+    const CPrinterCalibration calibration = pTestPage ? *pTestPage : CPrinterCalibration::Read(m_strPrinter);
+    const BOOL bText = !pTestPage && calibration.m_bVectorText;
+    // A record to copy is drawn on white first; the test page is drawn already.
+    if (!pTestPage && !bText)
+        m_wnd.DrawPage(FALSE);
+    const PrintGeometry geometry = GetPrintGeometry(pDC.get(), calibration);
+    const BOOL bSent = pDC->StartDoc(s_szDocName) > 0 && SendPage(pDC.get(), geometry, bText);
     if (!EndJob(pDC.get(), bSent ? 1 : 0, nRecord))
         return FALSE;
     if (!bSent)
@@ -186,12 +220,14 @@ void CPrintJob::ShowProgress(CProgressDialog& progress, int nFirst, int nTotal)
 int CPrintJob::SendRecords(CPrinterDC* pDC, CProgressDialog& progress, int nTotal, BOOL& bFailed)
 {
     CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
-    const PrintGeometry geometry = GetPrintGeometry(pDC, CCertificateWnd::GetPrinterOffset(m_strPrinter));
+    const CPrinterCalibration calibration = CPrinterCalibration::Read(m_strPrinter);
+    const PrintGeometry geometry = GetPrintGeometry(pDC, calibration);
     int nSent = 0;
     bFailed = FALSE;
     while (pDlg->IsRecordPrintable() && !progress.IsCanceled()) {
-        m_wnd.DrawPage(FALSE);
-        if (!SendPage(pDC, geometry)) {
+        if (!calibration.m_bVectorText)
+            m_wnd.DrawPage(FALSE);
+        if (!SendPage(pDC, geometry, calibration.m_bVectorText)) {
             bFailed = TRUE;
             break;
         }

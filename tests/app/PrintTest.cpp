@@ -3,12 +3,14 @@
 #include "../print/PrintTestSupport.h"
 #include "CalibrateDlg.h"
 #include "PreviewDlg.h"
+#include "PrintItem.h"
 #include "PrintJob.h"
 
 #include "ProgressDialog.h"
 #include "Testing.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -88,6 +90,27 @@ TEST(PrintGeometryTest, PlacesThePageByWhatThePrinterReports)
     // A large paper at a fine resolution does not overflow.
     g = CPrintJob::PrintGeometry::Compute(2000, 2000, 94488, 94488, 1000, 1000);
     EXPECT_EQ(g.nDx, 89763);   // 19000 x 94488 / 20000 = 89763.6
+
+    // The calibration stretches the page about its top-left corner, then moves it.
+    struct Case {
+        CSize sizeOffset, sizeScale;
+        CRect rectTarget;   // left, top, right, bottom
+    } cases[] = {
+        {{0, 0}, {0, 0}, {1026, 297, 7016, 4663}},
+        {{0, 0}, {100, -50}, {1026, 297, 1026 + 5990 + 60, 297 + 4366 - 22}},   // 59.9 and 21.83
+        {{-30, 20}, {-75, 200}, {1026 - 71, 297 + 47, 1026 - 71 + 5990 - 45, 297 + 47 + 4366 + 87}},
+    };
+    for (const Case& c : cases) {
+        g = CPrintJob::PrintGeometry::Compute(287, 200, 7016, 4960, 2450, 1760);
+        CPrinterCalibration calibration;
+        calibration.m_sizeOffset = c.sizeOffset;
+        calibration.m_sizeScale = c.sizeScale;
+        g.Calibrate(calibration, 600, 600);
+        EXPECT_EQ(g.GetTarget(), c.rectTarget) << c.sizeScale.cx << " " << c.sizeScale.cy;
+    }
+    EXPECT_EQ(CPrinterCalibration::ScaleFromMeasure(2000, 2015), -75);   // 200 mm landed at 201.5 mm
+    EXPECT_EQ(CPrinterCalibration::ScaleFromMeasure(1700, 1713), -76);   // -7.65 per mille
+    EXPECT_EQ(CPrinterCalibration::ScaleFromMeasure(2000, 1990), 50);
 }
 
 TEST_F(PrintTest, PrintCurrentSendsThePageWithoutBackgroundAndRestoresTheScreen)
@@ -415,17 +438,17 @@ TEST(CalibrateDlgTest, OffsetsAreMillimetresInTenthsWithinFifty)
                                                 {"-50.0", -500}, {"0", 0}, {"12.", 120}};
     for (auto [psz, nExpected] : good) {
         int nTenths = 9999;
-        EXPECT_TRUE(CCalibrateDlg::ParseOffset(psz, nTenths)) << psz;
+        EXPECT_TRUE(CCalibrateDlg::ParseTenths(psz, 500, nTenths)) << psz;
         EXPECT_EQ(nTenths, nExpected) << psz;
     }
     for (const char* psz : {"50.1", "-60", "1.25", "abc", "", "-", ".5", "3,5", "1e1", "0050"}) {
         int nTenths = 7;
-        EXPECT_FALSE(CCalibrateDlg::ParseOffset(psz, nTenths)) << psz;
+        EXPECT_FALSE(CCalibrateDlg::ParseTenths(psz, 500, nTenths)) << psz;
         EXPECT_EQ(nTenths, 7) << psz;
     }
-    EXPECT_EQ(CCalibrateDlg::FormatOffset(-5), "-0.5");
-    EXPECT_EQ(CCalibrateDlg::FormatOffset(30), "3.0");
-    EXPECT_EQ(CCalibrateDlg::FormatOffset(-500), "-50.0");
+    EXPECT_EQ(CCalibrateDlg::FormatTenths(-5), "-0.5");
+    EXPECT_EQ(CCalibrateDlg::FormatTenths(30), "3.0");
+    EXPECT_EQ(CCalibrateDlg::FormatTenths(-500), "-50.0");
 }
 
 // The calibration opened from the preview: the offsets typed there are kept for the printer,
@@ -451,10 +474,14 @@ TEST_F(PrintTest, CalibrationIsKeptPerPrinterAndMovesEveryPage)
     EXPECT_EQ(strPrinterLabel, QString::fromUtf8("打印机：Recorder"));
     EXPECT_TRUE(m_boxes.Calls().empty());
 
-    // A restart reads the same file.
+    // A restart reads the same file, which holds the offsets and nothing else: the entries a
+    // calibration by offsets alone always had.
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Veltrane", "veltrane");
     EXPECT_EQ(settings.value("Calibration Recorder/OffsetX").toInt(), 30);
     EXPECT_EQ(settings.value("Calibration Recorder/OffsetY").toInt(), -20);
+    settings.beginGroup("Calibration Recorder");
+    EXPECT_EQ(settings.childKeys(), QStringList({"OffsetX", "OffsetY"}));
+    settings.endGroup();
 
     // 600 dpi: 3.0 mm is 70.9 device units, -2.0 mm is -47.2.
     m_dlg.m_nCurRecord = 1;
@@ -475,7 +502,9 @@ TEST_F(PrintTest, CalibrationIsKeptPerPrinterAndMovesEveryPage)
 
 TEST_F(PrintTest, CalibrationRefusesBadOffsetsAndPrintsTheTestPageAsTyped)
 {
-    ASSERT_TRUE(CCertificateWnd::WritePrinterOffset("Recorder", CSize(5, -5)));
+    CPrinterCalibration calibration;
+    calibration.m_sizeOffset = CSize(5, -5);
+    ASSERT_TRUE(calibration.Write("Recorder"));
     Testing::CModalDialogAnswerer dialogs;
     CString strShownX;
     dialogs.QueueAnswer(IDD_CALIBRATE_DIALOG, IDOK, [&](CDialog& dlg) {
@@ -496,7 +525,7 @@ TEST_F(PrintTest, CalibrationRefusesBadOffsetsAndPrintsTheTestPageAsTyped)
     EXPECT_EQ(strShownX, "0.5");
     ASSERT_EQ(m_boxes.Calls().size(), 4u);   // three refusals, and the last bad entry on OK
     EXPECT_EQ(m_boxes.Calls()[0].strText.Find(Gbk("偏移请填写 -50 到 50")), 0);
-    EXPECT_EQ(CCertificateWnd::GetPrinterOffset("Recorder"), CSize(5, -5));
+    EXPECT_EQ(CPrinterCalibration::Read("Recorder").m_sizeOffset, CSize(5, -5));
 
     // The test page: 1.0 mm is 23.6 device units at 600 dpi, the vertical offset zero.
     const auto pages = m_printer.Pages();
@@ -508,6 +537,14 @@ TEST_F(PrintTest, CalibrationRefusesBadOffsetsAndPrintsTheTestPageAsTyped)
     EXPECT_GT(CountDark(page, CRect(109, 0, 112, 18)), 10);
     EXPECT_EQ(CountDark(page, CRect(109, 25, 112, 55)), 0);
     EXPECT_GT(CountDark(page, CRect(0, 99, 55, 102)), 50);
+    // The marks a scale is measured by: at 200 mm across and, the paper being 176 mm tall, at
+    // 170 mm down, twice as long as a centimetre tick and labelled.
+    EXPECT_GT(CountDark(page, CRect(1997, 65, 2004, 118)), 150);
+    EXPECT_EQ(CountDark(page, CRect(1897, 65, 1904, 118)), 0);
+    EXPECT_GT(CountDark(page, CRect(2008, 98, 2100, 130)), 100);
+    EXPECT_GT(CountDark(page, CRect(65, 1697, 118, 1704)), 150);
+    EXPECT_EQ(CountDark(page, CRect(65, 1597, 118, 1604)), 0);
+    EXPECT_GT(CountDark(page, CRect(128, 1666, 230, 1698)), 100);
     // The item's frame, a cross at its top-left, and none of the record's text inside.
     EXPECT_GT(CountDark(page, CRect(m_rectItem.left, m_rectItem.top - 1, m_rectItem.right, m_rectItem.top + 2)), 800);
     EXPECT_GT(CountDark(page, CRect(m_rectItem.left - 45, m_rectItem.top - 1, m_rectItem.left - 5, m_rectItem.top + 2)), 40);
@@ -515,4 +552,155 @@ TEST_F(PrintTest, CalibrationRefusesBadOffsetsAndPrintsTheTestPageAsTyped)
     EXPECT_EQ(CountDark(page, CRect(m_rectItem.left + 5, m_rectItem.top + 5, m_rectItem.right - 5, m_rectItem.bottom - 5)), 0);
     // The screen's page is the certificate again.
     EXPECT_GT(CountInkOutsideItem(*m_wnd.m_pMemDC->GetImage()), 10000);
+}
+
+// The scales through the dialog's real widgets: typed in per mille within -20.0 to 20.0, or
+// worked out from where the ruler's mark landed; 清晰打印 kept beside them. Clearing them all
+// leaves the printer's entries as a calibration by offsets alone has them.
+TEST_F(PrintTest, CalibrationTakesScalesInRangeOrFromTheRulersMark)
+{
+    const auto Edit = [](CDialog& dlg, UINT nID) { return qobject_cast<QLineEdit*>(dlg.GetDlgItem(nID)->GetSafeHwnd()); };
+    const auto Type = [&](CDialog& dlg, UINT nID, const char* psz) {
+        Edit(dlg, nID)->selectAll();
+        QTest::keyClicks(Edit(dlg, nID), QString::fromUtf8(psz));
+    };
+    const auto Label = [](CDialog& dlg, UINT nID) { return qobject_cast<QLabel*>(dlg.GetDlgItem(nID)->GetSafeHwnd())->text(); };
+    const auto Check = [](CDialog& dlg) { return qobject_cast<QCheckBox*>(dlg.GetDlgItem(IDC_CALIBRATE_VECTOR_TEXT)->GetSafeHwnd()); };
+    // A click on the check box's square.
+    const auto Tick = [&](CDialog& dlg) { QTest::mouseClick(Check(dlg), Qt::LeftButton, {}, QPoint(6, Check(dlg)->height() / 2)); };
+    Testing::CModalDialogAnswerer dialogs;
+    dialogs.QueueAnswer(IDD_CALIBRATE_DIALOG, IDOK, [&](CDialog& dlg) {
+        // The paper is 176 mm tall: down, the 170 mm mark is measured.
+        EXPECT_EQ(Label(dlg, IDC_CALIBRATE_MARK_X), QString::fromUtf8("200 毫米刻度落在"));
+        EXPECT_EQ(Label(dlg, IDC_CALIBRATE_MARK_Y), QString::fromUtf8("170 毫米刻度落在"));
+        EXPECT_FALSE(Check(dlg)->isChecked());
+        for (const char* pszBad : {"20.1", "-20.05", "25", "abc", ""}) {
+            Type(dlg, IDC_CALIBRATE_SCALE_X, pszBad);
+            QTest::mouseClick(Button(dlg, IDOK), Qt::LeftButton);
+            EXPECT_TRUE(dlg.IsWindowVisible()) << pszBad;
+        }
+        // A mark that landed too far off shows its scale, which OK refuses as well.
+        Type(dlg, IDC_CALIBRATE_LANDED_X, "196.0");
+        EXPECT_EQ(Edit(dlg, IDC_CALIBRATE_SCALE_X)->text(), "20.0");
+        Type(dlg, IDC_CALIBRATE_LANDED_X, "195.9");
+        EXPECT_EQ(Edit(dlg, IDC_CALIBRATE_SCALE_X)->text(), "20.5");
+        QTest::mouseClick(Button(dlg, IDOK), Qt::LeftButton);
+        EXPECT_TRUE(dlg.IsWindowVisible());
+        Type(dlg, IDC_CALIBRATE_LANDED_X, "201.5");
+        EXPECT_EQ(Edit(dlg, IDC_CALIBRATE_SCALE_X)->text(), "-7.5");
+        Type(dlg, IDC_CALIBRATE_LANDED_Y, "171.3");
+        EXPECT_EQ(Edit(dlg, IDC_CALIBRATE_SCALE_Y)->text(), "-7.6");
+        // A scale typed over it: the length measured is forgotten.
+        Type(dlg, IDC_CALIBRATE_SCALE_X, "-20.0");
+        EXPECT_EQ(Edit(dlg, IDC_CALIBRATE_LANDED_X)->text(), "");
+        EXPECT_EQ(Edit(dlg, IDC_CALIBRATE_LANDED_Y)->text(), "171.3");
+        Tick(dlg);
+        // The test page goes out as the lines it is drawn with, clear printing or not.
+        QTest::mouseClick(Button(dlg, IDC_CALIBRATE_TEST_PAGE), Qt::LeftButton);
+    });
+    CCalibrateDlg dlg(&m_dlg);
+    dlg.m_pCertificateWnd = &m_wnd;
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    ASSERT_EQ(m_boxes.Calls().size(), 6u);
+    for (const Testing::MessageBoxCall& call : m_boxes.Calls())
+        EXPECT_EQ(call.strText.Find(Gbk("缩放请填写 -20.0 到 20.0")), 0);
+    ASSERT_EQ(m_printer.Pages().size(), 1u);
+    EXPECT_EQ(m_printer.Pages()[0]->rectDest, CRect(1026, 297, 5990 - 120, 4366 - 33));   // -20.0 and -7.6 per mille
+    const CPrinterCalibration calibration = CPrinterCalibration::Read("Recorder");
+    EXPECT_EQ(calibration.m_sizeOffset, CSize(0, 0));
+    EXPECT_EQ(calibration.m_sizeScale, CSize(-200, -76));
+    EXPECT_TRUE(calibration.m_bVectorText);
+
+    // Opened again, it shows what was kept; all of it cleared, the entries are the offsets' alone.
+    dialogs.QueueAnswer(IDD_CALIBRATE_DIALOG, IDOK, [&](CDialog& dlg) {
+        EXPECT_EQ(Edit(dlg, IDC_CALIBRATE_SCALE_X)->text(), "-20.0");
+        EXPECT_EQ(Edit(dlg, IDC_CALIBRATE_SCALE_Y)->text(), "-7.6");
+        EXPECT_TRUE(Check(dlg)->isChecked());
+        Type(dlg, IDC_CALIBRATE_SCALE_X, "0");
+        Type(dlg, IDC_CALIBRATE_SCALE_Y, "+0.0");
+        Tick(dlg);
+    });
+    CCalibrateDlg again(&m_dlg);
+    again.m_pCertificateWnd = &m_wnd;
+    EXPECT_EQ(again.DoModal(), IDOK);
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Veltrane", "veltrane");
+    settings.beginGroup("Calibration Recorder");
+    EXPECT_EQ(settings.childKeys(), QStringList({"OffsetX", "OffsetY"}));
+}
+
+// 清晰打印 draws every item through the renderer onto the printer at its resolution, where the
+// copied page would have put its ink, whatever the printer's geometry and calibration: the ink
+// of the recorded drawing against the copied page's ink mapped onto the sheet.
+TEST_F(PrintTest, VectorTextLandsWhereTheCopiedPagesInkWould)
+{
+    FillRecords(1, 2);
+    auto* pItem = new CPrintItem;
+    pItem->m_rectPaper = CRect(1700, 1400, 2300, 1480);
+    pItem->m_strText = Gbk("二〇二六年十二月");
+    pItem->m_strFontName = Gbk("楷体_GB2312");
+    m_dlg.m_printSet.m_arrItems.Add(pItem);
+    // The bounding box of what is dark in an image.
+    const auto InkBox = [](const QImage& image) {
+        QRect rect;
+        for (int y = 0; y < image.height(); y++)
+            for (int x = 0; x < image.width(); x++)
+                if (qGray(image.pixel(x, y)) < 128)
+                    rect |= QRect(x, y, 1, 1);
+        return rect;
+    };
+    struct Case {
+        const char* pszName;
+        int nHorzSize, nVertSize, nPhysicalWidth, nPhysicalHeight, nLogPixels;
+        CSize sizeOffset, sizeScale;
+    } cases[] = {
+        {"A4 at 600 dpi", 287, 200, 7016, 4960, 600, {0, 0}, {0, 0}},
+        {"300 dpi, calibrated", 287, 200, 3508, 2480, 300, {25, -40}, {150, -100}},
+        {"paper past the printable area", 200, 150, 4724, 3543, 600, {-10, 10}, {-200, 200}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszName);
+        Testing::CPrinterRecorder printer;
+        printer.m_nHorzSize = c.nHorzSize;
+        printer.m_nVertSize = c.nVertSize;
+        printer.m_nPhysicalWidth = c.nPhysicalWidth;
+        printer.m_nPhysicalHeight = c.nPhysicalHeight;
+        printer.m_nLogPixels = c.nLogPixels;
+        CPrinterCalibration calibration;
+        calibration.m_sizeOffset = c.sizeOffset;
+        calibration.m_sizeScale = c.sizeScale;
+        ASSERT_TRUE(calibration.Write("Recorder"));
+        m_dlg.m_nCurRecord = 1;
+        m_wnd.ShowRecord();
+        ASSERT_TRUE(m_wnd.PrintCurrent());
+        calibration.m_bVectorText = TRUE;
+        ASSERT_TRUE(calibration.Write("Recorder"));
+        ASSERT_TRUE(m_wnd.PrintAll());
+        EXPECT_EQ(printer.CallNames(), "StartDoc StartPage StretchBlt EndPage EndDoc "
+                                       "StartDoc StartPage EndPage StartPage EndPage EndDoc");
+        const Testing::PrinterCall& copy = *printer.Pages().at(0);
+        const QRect rectPageInk = InkBox(copy.image);
+        ASSERT_FALSE(rectPageInk.isEmpty());
+        // Recorded as x, y, width, height.
+        const double dScaleX = (double)copy.rectDest.right / copy.rectSrc.right;
+        const double dScaleY = (double)copy.rectDest.bottom / copy.rectSrc.bottom;
+        const QRectF rectExpected(copy.rectDest.left + rectPageInk.left() * dScaleX, copy.rectDest.top + rectPageInk.top() * dScaleY,
+                                  rectPageInk.width() * dScaleX, rectPageInk.height() * dScaleY);
+        // The first record's drawing, replayed at a quarter of the printer's resolution.
+        const QPicture& picture = printer.Calls().at(7).picture;
+        QImage drawn(c.nPhysicalWidth / 4, c.nPhysicalHeight / 4, QImage::Format_Grayscale8);
+        drawn.fill(Qt::white);
+        QPainter painter(&drawn);
+        painter.scale(0.25, 0.25);
+        painter.drawPicture(0, 0, picture);
+        painter.end();
+        const QRect rectDrawn = InkBox(drawn);
+        // Within 0.25 mm, and a pixel of the quarter resolution.
+        const double dTolerance = 2.5 * c.nLogPixels / 254.0 + 4;
+        EXPECT_NEAR(rectDrawn.left() * 4, rectExpected.left(), dTolerance);
+        EXPECT_NEAR(rectDrawn.top() * 4, rectExpected.top(), dTolerance);
+        EXPECT_NEAR((rectDrawn.right() + 1) * 4, rectExpected.right(), dTolerance);
+        EXPECT_NEAR((rectDrawn.bottom() + 1) * 4, rectExpected.bottom(), dTolerance);
+        EXPECT_FALSE(printer.Calls().at(9).picture.isNull());   // the second record's page
+    }
+    EXPECT_TRUE(m_boxes.Calls().empty());
 }

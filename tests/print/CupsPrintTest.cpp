@@ -3,6 +3,7 @@
 #include "CupsTestServer.h"
 #include "PrintTestSupport.h"
 
+#include "PrinterCalibration.h"
 #include "Testing.h"
 
 #include <QImage>
@@ -90,29 +91,60 @@ protected:
         }
     }
 
-    // The top-left of the ink around the item on the first page, in millimetres from the
-    // sheet's corner, rendered at 0.05 mm a pixel.
-    QPointF InkTopLeft(const QString& strPdf) const
+    // The ink's bounding box within 10 mm round rectPaper (0.1 mm) on page nPage (0 for the
+    // first), in millimetres from the sheet's corner, rendered at 0.05 mm a pixel; empty when
+    // there is none.
+    static QRectF InkBox(const QString& strPdf, const CRect& rectPaper, int nPage = 0)
     {
         std::unique_ptr<Poppler::Document> pDoc = Poppler::Document::load(strPdf);
-        if (!pDoc || pDoc->numPages() < 1)
-            return QPointF(-1, -1);
+        if (!pDoc || pDoc->numPages() <= nPage)
+            return QRectF();
         constexpr double dDpi = 508, dMMPerPixel = 25.4 / dDpi;
-        const int x0 = (m_rectItem.left - 100) / 10.0 / dMMPerPixel, y0 = (m_rectItem.top - 100) / 10.0 / dMMPerPixel;
-        const QImage image = pDoc->page(0)->renderToImage(dDpi, dDpi, x0, y0, (m_rectItem.Width() + 200) / 10.0 / dMMPerPixel,
-                                                          (m_rectItem.Height() + 200) / 10.0 / dMMPerPixel);
-        int nLeft = INT_MAX, nTop = INT_MAX;
+        const int x0 = (int)((rectPaper.left - 100) / 10.0 / dMMPerPixel), y0 = (int)((rectPaper.top - 100) / 10.0 / dMMPerPixel);
+        const QImage image = pDoc->page(nPage)->renderToImage(dDpi, dDpi, x0, y0, (int)((rectPaper.Width() + 200) / 10.0 / dMMPerPixel),
+                                                              (int)((rectPaper.Height() + 200) / 10.0 / dMMPerPixel));
+        int nLeft = INT_MAX, nTop = INT_MAX, nRight = -1, nBottom = -1;
         for (int y = 0; y < image.height(); y++)
             for (int x = 0; x < image.width(); x++)
                 if (qGray(image.pixel(x, y)) < 128) {
                     nLeft = std::min(nLeft, x);
                     nTop = std::min(nTop, y);
+                    nRight = std::max(nRight, x + 1);
+                    nBottom = std::max(nBottom, y + 1);
                 }
-        if (nLeft == INT_MAX)
-            return QPointF(-1, -1);
-        return QPointF((x0 + nLeft) * dMMPerPixel, (y0 + nTop) * dMMPerPixel);
+        if (nRight < 0)
+            return QRectF();
+        return QRectF(QPointF(x0 + nLeft, y0 + nTop) * dMMPerPixel, QPointF(x0 + nRight, y0 + nBottom) * dMMPerPixel);
+    }
+    QPointF InkTopLeft(const QString& strPdf) const
+    {
+        const QRectF rect = InkBox(strPdf, m_rectItem);
+        return rect.isEmpty() ? QPointF(-1, -1) : rect.topLeft();
     }
 
+    // A second item far from the first, near the paper's bottom right: what the scale moves most.
+    void AddFarItem()
+    {
+        auto* pItem = new CPrintItem;
+        pItem->m_rectPaper = m_rectFar;
+        pItem->m_strText = Gbk("第{A}号");
+        pItem->m_strFontName = Gbk("宋体");
+        m_dlg.m_printSet.m_arrItems.Add(pItem);
+    }
+    // Prints the record shown with calibration; the PDF the queue wrote, kept in the test's
+    // folder.
+    QString PrintCurrentWith(const CPrinterCalibration& calibration)
+    {
+        EXPECT_TRUE(calibration.Write(Codec::FromUnicode(s_pServer->Queue())));
+        s_pServer->ClearPdfs();
+        EXPECT_TRUE(m_wnd.PrintCurrent());
+        const QStringList pdfs = s_pServer->WaitForPdfs(1);
+        const QString strKept = m_dir.filePath(QStringLiteral("printed-%1.pdf").arg(++m_nKept));
+        return pdfs.size() == 1 && QFile::rename(pdfs[0], strKept) ? strKept : QString();
+    }
+    int m_nKept = 0;
+
+    const CRect m_rectFar {1900, 1500, 2300, 1573};
     static CCupsTestServer* s_pServer;
     static QString s_strWhy;
     Testing::CMessageBoxRecorder m_boxes;
@@ -152,7 +184,9 @@ TEST_F(CupsPrintTest, CalibrationMovesThePrintedTextByItsMillimetres)
     ASSERT_GE(ptPlain.x(), 0);
 
     const CString strQueue = Codec::FromUnicode(s_pServer->Queue());
-    ASSERT_TRUE(CCertificateWnd::WritePrinterOffset(strQueue, CSize(30, -20)));
+    CPrinterCalibration calibration;
+    calibration.m_sizeOffset = CSize(30, -20);
+    ASSERT_TRUE(calibration.Write(strQueue));
     // The setting is in the file, for the next start of the program.
     QSettings settings(QSettings::IniFormat, QSettings::UserScope, "Veltrane", "veltrane");
     EXPECT_EQ(settings.value("Calibration " + s_pServer->Queue() + "/OffsetX").toInt(), 30);
@@ -169,6 +203,96 @@ TEST_F(CupsPrintTest, CalibrationMovesThePrintedTextByItsMillimetres)
     EXPECT_NEAR(ptMoved.x() - ptPlain.x(), 3.0, 0.1);
     EXPECT_NEAR(ptMoved.y() - ptPlain.y(), -2.0, 0.1);
     EXPECT_TRUE(m_boxes.Calls().empty());
+}
+
+// The scale stretches the page about its top-left corner before the offset moves it: what lies
+// far from that corner moves by more, and the distance between two texts grows by the scale.
+TEST_F(CupsPrintTest, ScaleStretchesThePageAboutItsCornerThenTheOffsetMovesIt)
+{
+    AddFarItem();
+    m_dlg.m_nCurRecord = 1;
+    const QString strPlain = PrintCurrentWith(CPrinterCalibration());
+    const QPointF ptNear = InkBox(strPlain, m_rectItem).topLeft(), ptFar = InkBox(strPlain, m_rectFar).topLeft();
+    ASSERT_GT(ptFar.x(), 150);
+
+    CPrinterCalibration calibration;
+    calibration.m_sizeOffset = CSize(30, -20);   // 3.0 mm right, 2.0 mm up
+    calibration.m_sizeScale = CSize(100, -50);   // 10 per mille longer across, 5 shorter down
+    const QString strCalibrated = PrintCurrentWith(calibration);
+    ASSERT_FALSE(strCalibrated.isEmpty());
+    for (const auto& [rect, ptPlain] : {std::pair {m_rectItem, ptNear}, std::pair {m_rectFar, ptFar}}) {
+        const QPointF pt = InkBox(strCalibrated, rect).topLeft();
+        std::printf("text at %.2f / %.2f mm lands at %.2f / %.2f mm\n", ptPlain.x(), ptPlain.y(), pt.x(), pt.y());
+        EXPECT_NEAR(pt.x(), ptPlain.x() * 1.010 + 3.0, 0.1);
+        EXPECT_NEAR(pt.y(), ptPlain.y() * 0.995 - 2.0, 0.1);
+    }
+    EXPECT_TRUE(m_boxes.Calls().empty());
+}
+
+// 清晰打印: the queue gets the texts as text, drawn at the printer's resolution in the place
+// where the picture's ink lands, offset and scale included, and no picture of the page at all.
+// The job the queue holds is searchable there. What cups-pdf makes of it (through PostScript)
+// keeps the glyphs in fonts but not which characters they are, so there the ink is measured.
+TEST_F(CupsPrintTest, VectorTextReachesTheQueueAsTextWhereThePicturesInkIs)
+{
+    AddFarItem();
+    CPrinterCalibration calibration;
+    calibration.m_sizeOffset = CSize(-15, 25);
+    calibration.m_sizeScale = CSize(-80, 120);
+    m_dlg.m_nCurRecord = 2;
+    m_wnd.ShowRecord();
+    const QString strPicture = PrintCurrentWith(calibration);
+    ASSERT_FALSE(strPicture.isEmpty());
+    const QRectF arrPictureInk[] = {InkBox(strPicture, m_rectItem), InkBox(strPicture, m_rectFar)};
+
+    calibration.m_bVectorText = TRUE;
+    ASSERT_TRUE(calibration.Write(Codec::FromUnicode(s_pServer->Queue())));
+    ASSERT_TRUE(s_pServer->Admin("cupsdisable"));
+    s_pServer->ClearPdfs();
+    m_dlg.m_nCurRecord = 1;
+    m_wnd.ShowRecord();
+    ASSERT_TRUE(m_wnd.PrintAll());
+    const QStringList files = s_pServer->SpooledFiles();
+    ASSERT_EQ(files.size(), 1);
+    std::unique_ptr<Poppler::Document> pDoc = Poppler::Document::load(files[0]);
+    ASSERT_TRUE(pDoc);
+    ASSERT_EQ(pDoc->numPages(), 3);
+    for (int i = 0; i < 3; i++) {
+        const QString strPage = pDoc->page(i)->text(QRectF()).remove(u' ').remove(u'\n');
+        EXPECT_TRUE(strPage.contains(QStringLiteral("学生%1同学").arg(i + 1))) << strPage.toStdString();
+        EXPECT_TRUE(strPage.contains(QStringLiteral("第学生%1号").arg(i + 1))) << strPage.toStdString();
+    }
+    // Record 2's texts lie where the picture of record 2 put its ink.
+    const auto boxes = pDoc->page(1)->textList();
+    const QString arrExpected[] = {QStringLiteral("学生2同学"), QStringLiteral("第学生2号")};
+    for (int nItem = 0; nItem < 2; nItem++) {
+        QString strFound;
+        for (const auto& pBox : boxes) {
+            const QRectF& rect = pBox->boundingBox();
+            if (arrPictureInk[nItem].adjusted(-0.5, -0.5, 0.5, 0.5).contains(rect.center() * 25.4 / 72))
+                strFound += pBox->text();
+        }
+        EXPECT_EQ(strFound, arrExpected[nItem]);
+    }
+
+    ASSERT_TRUE(s_pServer->Admin("cupsenable"));
+    const QStringList pdfs = s_pServer->WaitForPdfs(1);
+    ASSERT_EQ(pdfs.size(), 1);
+    EXPECT_TRUE(CCupsTestServer::PdfImages(pdfs[0]).isEmpty());
+    pDoc = Poppler::Document::load(pdfs[0]);
+    ASSERT_TRUE(pDoc);
+    EXPECT_FALSE(pDoc->fonts().isEmpty());
+    for (int nItem = 0; nItem < 2; nItem++) {
+        const QRectF rectPicture = arrPictureInk[nItem], rectText = InkBox(pdfs[0], nItem ? m_rectFar : m_rectItem, 1);
+        std::printf("picture's ink %.2f, %.2f - %.2f, %.2f mm; text's %.2f, %.2f - %.2f, %.2f mm\n", rectPicture.left(),
+                    rectPicture.top(), rectPicture.right(), rectPicture.bottom(), rectText.left(), rectText.top(),
+                    rectText.right(), rectText.bottom());
+        ASSERT_FALSE(rectText.isEmpty());
+        for (auto [dPicture, dText] : {std::pair {rectPicture.left(), rectText.left()}, {rectPicture.top(), rectText.top()},
+                                       {rectPicture.right(), rectText.right()}, {rectPicture.bottom(), rectText.bottom()}})
+            EXPECT_NEAR(dText, dPicture, 0.25);
+    }
+    ASSERT_EQ(m_boxes.Calls().size(), 1u);   // that the job waits in the queue
 }
 
 // A stopped printer holds the job: that is success, and the user is told that it waits. What
