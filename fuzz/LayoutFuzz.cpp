@@ -29,6 +29,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -55,6 +57,8 @@ struct CLayoutSetting {
         const char* pszRoot = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
         const std::string strFolder = std::string(pszRoot) + "/veltrane-fuzz-layout-" + std::to_string(getpid());
         QDir().mkpath(QString::fromStdString(strFolder));
+        static std::string s_strFolder = strFolder;
+        std::atexit([] { std::filesystem::remove_all(s_strFolder); });
         strInputPath = strFolder + "/input.zs";
         // The background is looked up beside the open document.
         dlg.m_strPathName = CString((strFolder + "/document.zs").c_str());
