@@ -55,10 +55,11 @@ test-asan: configure-asan
 # Each fuzz target runs FUZZ_SECONDS (or FUZZ_RUNS inputs, when set) from its seeds and its
 # regression inputs; what it finds new goes to $(ASAN_DIR)/fuzz-corpus/<target>, a crashing
 # input to $(ASAN_DIR)/fuzz-<target>-crash-*. FUZZ_TARGETS picks some of them.
-FUZZ_TARGETS ?= document paste token picture commandline session
+FUZZ_TARGETS ?= document layout paste token picture commandline session
 FUZZ_RUNS ?=
 FUZZ_LIMIT = $(if $(FUZZ_RUNS),-runs=$(FUZZ_RUNS),-max_total_time=$(FUZZ_SECONDS))
 FUZZ_SEEDS_document = tests/data/documents
+FUZZ_SEEDS_layout = fuzz/corpus/layout
 FUZZ_SEEDS_paste = fuzz/corpus/paste
 FUZZ_SEEDS_token = fuzz/corpus/token
 FUZZ_SEEDS_commandline = fuzz/corpus/commandline
@@ -67,13 +68,14 @@ FUZZ_SEEDS_session = fuzz/corpus/session
 # Leaks are not looked for (see ASAN_ENV). A small quarantine of freed memory keeps the
 # inputs' memory in use instead of new pages, twice as fast. A paste of more than a few KB
 # only repeats lines; token inputs stay short, since every fanning value of some length
-# makes the split's whole 65536 tokens.
+# makes the split's whole 65536 tokens; a layout's documents hold a few records and items.
 FUZZ_ENV = ASAN_OPTIONS=$(ASAN_OPTIONS_TEST):quarantine_size_mb=16 UBSAN_OPTIONS=print_stacktrace=1
 FUZZ_FLAGS = -detect_leaks=0
 FUZZ_FLAGS_paste = -max_len=4096
 FUZZ_FLAGS_token = -max_len=256
 # A session input of 48 bytes is a few steps and a round trip; every input opens real windows.
 FUZZ_FLAGS_session = -max_len=48
+FUZZ_FLAGS_layout = -max_len=4096
 
 fuzz-run = echo "== fuzz_$(1): $(FUZZ_LIMIT)" && \
     mkdir -p $(ASAN_DIR)/fuzz-corpus/$(1) fuzz/regressions/$(1) && \

@@ -159,6 +159,14 @@
 #define IDP_CALIBRATE_BAD_SCALE 492
 
 
+// ---- Bounds: what a document, the design window and the grid hold at most. ----
+// Strings 360 to 399.
+#define IDP_SETUP_TOO_MANY_ITEMS 360
+#define IDP_SETUP_TEXT_CUT 361
+#define IDP_SETUP_UNDO_CUT 362
+#define IDS_TITLETIP_CUT 363
+
+
 // ---- Documents that open again; the table grows on paste. ----
 // Strings 400 to 439.
 // A paste that ran past the most records a document holds.

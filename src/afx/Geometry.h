@@ -5,6 +5,29 @@
 #include "afxtypes.h"
 
 #include <algorithm>
+#include <cstdint>
+
+// A coordinate reckoned in 64 bits, brought back into the 32-bit range at its nearer end.
+inline int ClampCoordinate(int64_t n)
+{
+    return (int)std::clamp<int64_t>(n, INT32_MIN, INT32_MAX);
+}
+
+// The farthest from the origin, either way, that anything is drawn: no device comes near 2^29
+// pixels, and the sum or difference of two such coordinates, or one moved by a few screens,
+// stays in the 32-bit range that a DC works in. What a damaged document places farther out
+// is left out, or drawn from this far, where it is out of sight just the same.
+const int MAX_DRAW_COORDINATE = 1 << 29;
+
+inline bool IsDrawable(int64_t n)
+{
+    return n >= -MAX_DRAW_COORDINATE && n <= MAX_DRAW_COORDINATE;
+}
+
+inline int ClampToDrawable(int64_t n)
+{
+    return (int)std::clamp<int64_t>(n, -MAX_DRAW_COORDINATE, MAX_DRAW_COORDINATE);
+}
 
 class CSize : public SIZE {
 public:
@@ -44,8 +67,10 @@ public:
     operator LPRECT() { return this; }
     operator LPCRECT() const { return this; }
 
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
+    // The difference of two edges, which for a rectangle spanning more than the 32-bit range
+    // (left near INT_MIN, right near INT_MAX) stops at the range's end instead of wrapping.
+    int Width() const { return ClampCoordinate((int64_t)right - left); }
+    int Height() const { return ClampCoordinate((int64_t)bottom - top); }
     CSize Size() const { return CSize(Width(), Height()); }
     CPoint& TopLeft() { return *reinterpret_cast<CPoint*>(&left); }
     CPoint& BottomRight() { return *reinterpret_cast<CPoint*>(&right); }
@@ -101,4 +126,5 @@ public:
     bool operator!=(const RECT& r) const { return !EqualRect(&r); }
     void operator&=(const RECT& r) { IntersectRect(this, &r); }
     void operator|=(const RECT& r) { UnionRect(this, &r); }
+
 };

@@ -1,5 +1,6 @@
 #include "SetupDlg.h"
 
+#include "CommonDialogs.h"
 #include "EditDlg.h"
 #include "LineRule.h"
 #include "PageSizeEditDlg.h"
@@ -10,6 +11,7 @@
 
 AFX_USE_RESOURCES(Setup)
 AFX_USE_RESOURCES(SetupCursors)
+AFX_USE_RESOURCES(Limits)
 
 namespace {
 
@@ -46,6 +48,12 @@ LONG Scale(LONG nValue, LONG nNumerator, LONG nDenominator)
     return nDenominator ? (LONG)((int64_t)nValue * nNumerator / nDenominator) : 0;
 }
 
+// The length of a signed extent; INT_MIN has no int of the same size.
+UINT Length(int nExtent)
+{
+    return nExtent < 0 ? 0u - (UINT)nExtent : (UINT)nExtent;
+}
+
 CString LoadText(UINT nID)
 {
     CString str;
@@ -57,7 +65,8 @@ CString LoadText(UINT nID)
 
 CSetupDlg::CSetupDlg(CWnd* pParent)
     : CDialog(IDD, pParent), m_pPrintSet(nullptr), m_pSelItem(nullptr), m_pMemDC(nullptr),
-      m_pBackDC(nullptr), m_nClientWidth(0), m_nClientHeight(0), m_bDragStepPending(FALSE),
+      m_pBackDC(nullptr), m_nClientWidth(0), m_nClientHeight(0), m_nHistoryBytes(0), m_bHistoryCut(FALSE),
+      m_bCutTextReported(FALSE), m_bDragStepPending(FALSE),
       m_hCursorSizeWE(IDC_ARROW), m_hCursorMove(IDC_ARROW), m_hCursorSizeNS(IDC_ARROW)
 {
 }
@@ -278,7 +287,7 @@ CString CSetupDlg::StatusText() const
     const CRect& rect = m_pSelItem->m_rectScreen;
     CString str;
     str.Format(LoadText(IDS_SETUP_SELECTION), (int)rect.left, (int)rect.top, (int)rect.right,
-               (int)rect.bottom, (int)(rect.bottom - rect.top));
+               (int)rect.bottom, rect.Height());
     CString strPosition;
     strPosition.Format(LoadText(IDS_SETUP_PAPER_POSITION),
                        PaperMillimetres(Scale(rect.left - m_rectPage.left, m_pPrintSet->m_nPaperWidth, m_rectPage.Width())),
@@ -386,8 +395,7 @@ void CSetupDlg::OnMouseMove(UINT nFlags, CPoint point)
         else
             rect.bottom += dy;
         if (rect != m_pSelItem->m_rectScreen && m_bDragStepPending) {
-            m_undo.push_back(m_dragStep);
-            m_redo.clear();
+            PushUndo(std::move(m_dragStep));
             m_bDragStepPending = FALSE;
         }
         m_pSelItem->m_rectScreen = rect;
@@ -413,6 +421,10 @@ void CSetupDlg::OnLButtonDblClk(UINT nFlags, CPoint point)
     if (CPrintItem* pItem = ItemFromPoint(point)) {
         m_pSelItem = pItem;
         EditItem(pItem);
+    } else if (m_pPrintSet->GetItemCount() >= CPrintSet::MAX_ITEMS) {
+        CString strMessage;
+        strMessage.Format(LoadText(IDP_SETUP_TOO_MANY_ITEMS), (int)CPrintSet::MAX_ITEMS);
+        AfxMessageBox(strMessage, MB_OK | MB_ICONINFORMATION);
     } else {
         RememberLayout();
         AddItemAt(point);
@@ -516,7 +528,8 @@ void CSetupDlg::AddItemAt(CPoint point)
     const CPoint ptPaper = ScreenToPaperPoint(point);
     const LONG nItemWidth = nW / 5;
     const LONG nItemHeight = nH / 24;
-    pItem->m_rectPaper = CRect(ptPaper.x, ptPaper.y, ptPaper.x + nItemWidth, ptPaper.y + nItemHeight);
+    pItem->m_rectPaper = CRect(ptPaper.x, ptPaper.y, ClampCoordinate((int64_t)ptPaper.x + nItemWidth),
+                               ClampCoordinate((int64_t)ptPaper.y + nItemHeight));
     pItem->m_rectScreen.right = point.x + Scale(m_rectPage.Width(), nItemWidth, nW);
     pItem->m_rectScreen.bottom = point.y + Scale(m_rectPage.Height(), nItemHeight, nH);
     pItem->m_strFontName = LoadText(IDS_SETUP_FONT_NAME);
@@ -541,16 +554,30 @@ void CSetupDlg::AddDefaultItems()
     }
 }
 
-void CSetupDlg::SplitItem(CPrintItem* pItem)
+BOOL CSetupDlg::SplitItem(CPrintItem* pItem)
 {
     pItem->m_arrTokens.RemoveAll();
-    CPrintItem::SplitText(pItem->m_strText, pItem->m_arrTokens);
+    return CPrintItem::SplitText(pItem->m_strText, pItem->m_arrTokens);
 }
 
 void CSetupDlg::SplitAllItems()
 {
+    BOOL bWhole = TRUE;
     for (int i = 0; i < m_pPrintSet->GetItemCount(); i++)
-        SplitItem(m_pPrintSet->GetItem(i));
+        bWhole = SplitItem(m_pPrintSet->GetItem(i)) && bWhole;
+    if (!bWhole)
+        ReportCutText();
+}
+
+// The text itself stays whole: it is only shown in part here.
+void CSetupDlg::ReportCutText()
+{
+    if (m_bCutTextReported)
+        return;
+    m_bCutTextReported = TRUE;
+    CString strMessage;
+    strMessage.Format(LoadText(IDP_SETUP_TEXT_CUT), (int)CPrintItem::MAX_SPLIT_TOKENS);
+    AfxMessageBox(strMessage, MB_OK | MB_ICONINFORMATION);
 }
 
 // The editors.
@@ -577,8 +604,8 @@ void CSetupDlg::EditItem(CPrintItem* pItem)
 {
     CEditDlg dlg(this);
     dlg.m_strText = pItem->m_strText;
-    dlg.m_nWidth = (UINT)std::abs(pItem->m_rectScreen.Width());
-    dlg.m_nHeight = (UINT)std::abs(pItem->m_rectScreen.Height());
+    dlg.m_nWidth = Length(pItem->m_rectScreen.Width());
+    dlg.m_nHeight = Length(pItem->m_rectScreen.Height());
     dlg.m_strFontName = pItem->m_strFontName;
     if (dlg.DoModal() != IDOK)
         return;
@@ -590,7 +617,8 @@ void CSetupDlg::EditItem(CPrintItem* pItem)
     }
     pItem->m_strText = dlg.m_strText;
     pItem->m_strFontName = dlg.m_strFontName;
-    SplitItem(pItem);
+    if (!SplitItem(pItem))
+        ReportCutText();
     pItem->m_rectPage = m_rectPage;
     pItem->SetScreenSize((int)dlg.m_nWidth, (int)dlg.m_nHeight);
 }
@@ -602,10 +630,12 @@ CSetupDlg::LayoutState CSetupDlg::SaveLayout() const
     LayoutState state;
     state.nPaperWidth = m_pPrintSet->m_nPaperWidth;
     state.nPaperHeight = m_pPrintSet->m_nPaperHeight;
+    state.nBytes = sizeof state;
     for (int i = 0; i < m_pPrintSet->GetItemCount(); i++) {
         const CPrintItem* pItem = m_pPrintSet->GetItem(i);
         state.items.push_back({pItem->m_rectPaper, pItem->m_rectScreen, pItem->m_rectPage,
                                pItem->m_strText, pItem->m_strFontName});
+        state.nBytes += sizeof(ItemState) + pItem->m_strText.GetLength() + pItem->m_strFontName.GetLength();
         if (pItem == m_pSelItem)
             state.nSelected = i;
     }
@@ -635,8 +665,38 @@ void CSetupDlg::RestoreLayout(const LayoutState& state)
 
 void CSetupDlg::RememberLayout()
 {
-    m_undo.push_back(SaveLayout());
-    m_redo.clear();
+    PushUndo(SaveLayout());
+}
+
+void CSetupDlg::PushUndo(LayoutState state)
+{
+    ClearRedo();
+    m_nHistoryBytes += state.nBytes;
+    m_undo.push_back(std::move(state));
+    TrimHistory();
+}
+
+void CSetupDlg::TrimHistory()
+{
+    while (m_nHistoryBytes > MAX_UNDO_BYTES && !m_undo.empty()) {
+        m_nHistoryBytes -= m_undo.front().nBytes;
+        m_undo.pop_front();
+        m_bHistoryCut = TRUE;
+    }
+}
+
+CSetupDlg::LayoutState CSetupDlg::PopStep(std::deque<LayoutState>& steps)
+{
+    LayoutState state = std::move(steps.back());
+    steps.pop_back();
+    m_nHistoryBytes -= state.nBytes;
+    return state;
+}
+
+void CSetupDlg::ClearRedo()
+{
+    while (!m_redo.empty())
+        PopStep(m_redo);
 }
 
 // A press that may start a drag remembers the layout; the first move that changes the item
@@ -649,11 +709,20 @@ void CSetupDlg::BeginDragStep()
 
 BOOL CSetupDlg::Undo()
 {
-    if (m_undo.empty())
+    if (m_undo.empty()) {
+        if (m_bHistoryCut) {
+            m_bHistoryCut = FALSE;
+            CString strMessage;
+            strMessage.Format(LoadText(IDP_SETUP_UNDO_CUT), (int)(MAX_UNDO_BYTES >> 20));
+            AfxMessageBox(strMessage, MB_OK | MB_ICONINFORMATION);
+        }
         return FALSE;
-    m_redo.push_back(SaveLayout());
-    const LayoutState state = m_undo.back();
-    m_undo.pop_back();
+    }
+    const LayoutState state = PopStep(m_undo);
+    LayoutState current = SaveLayout();
+    m_nHistoryBytes += current.nBytes;
+    m_redo.push_back(std::move(current));
+    TrimHistory();
     RestoreLayout(state);
     return TRUE;
 }
@@ -662,9 +731,11 @@ BOOL CSetupDlg::Redo()
 {
     if (m_redo.empty())
         return FALSE;
-    m_undo.push_back(SaveLayout());
-    const LayoutState state = m_redo.back();
-    m_redo.pop_back();
+    const LayoutState state = PopStep(m_redo);
+    LayoutState current = SaveLayout();
+    m_nHistoryBytes += current.nBytes;
+    m_undo.push_back(std::move(current));
+    TrimHistory();
     RestoreLayout(state);
     return TRUE;
 }

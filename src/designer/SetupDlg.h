@@ -10,6 +10,7 @@
 #include "PrintSet.h"
 #include "resource.h"
 
+#include <deque>
 #include <vector>
 
 class CSetupDlg : public CDialog {
@@ -40,7 +41,8 @@ public:
     void AddItemAt(CPoint point);
     CPoint ScreenToPaperPoint(CPoint point);
     void AddDefaultItems();
-    void SplitItem(CPrintItem* pItem);
+    // FALSE when the item's text is too long to show whole: its tokens end at the split's bound.
+    BOOL SplitItem(CPrintItem* pItem);
     void SplitAllItems();
     void EditPaperSize();
     void EditItem(CPrintItem* pItem);
@@ -52,7 +54,12 @@ public:
     // window keeps it beside what the user works on.
     BOOL GetCaretRect(LPRECT lpRect) override;
 
-    // The changes of this opening, undone and redone one at a time.
+    // The changes of this opening, undone and redone one at a time. The history keeps the
+    // layouts it may go back to in at most MAX_UNDO_BYTES of memory, undo and redo steps
+    // together: a layout of a few dozen items takes a few kilobytes, so that is thousands of
+    // steps, and only texts of megabytes come near it. The oldest steps go first; an undo
+    // that reaches the end of a history cut short says so.
+    enum { MAX_UNDO_BYTES = 64 << 20 };
     BOOL Undo();
     BOOL Redo();
 
@@ -84,6 +91,7 @@ private:
         LONG nPaperWidth = 0, nPaperHeight = 0;
         std::vector<ItemState> items;
         int nSelected = -1;
+        size_t nBytes = 0;   // the memory it takes, about
     };
 
     void CreateViews();
@@ -96,12 +104,23 @@ private:
     void MoveSelection(int dx, int dy);
     void DeleteSelection();
 
+    // Tells the user, once per opening, that an item's text is shown only in part.
+    void ReportCutText();
+
     LayoutState SaveLayout() const;
     void RestoreLayout(const LayoutState& state);
     void RememberLayout();   // before a change
     void BeginDragStep();
-    std::vector<LayoutState> m_undo;
-    std::vector<LayoutState> m_redo;
+    // A new undo step; the oldest steps go while the history takes more than its bound.
+    void PushUndo(LayoutState state);
+    void TrimHistory();
+    LayoutState PopStep(std::deque<LayoutState>& steps);
+    void ClearRedo();
+    std::deque<LayoutState> m_undo;   // the oldest first
+    std::deque<LayoutState> m_redo;
+    size_t m_nHistoryBytes;
+    BOOL m_bHistoryCut;       // steps were dropped since the user was last told
+    BOOL m_bCutTextReported;
     LayoutState m_dragStep;
     BOOL m_bDragStepPending;
 

@@ -325,15 +325,20 @@ bool CDocumentFile::ParseItems(CDocumentCursor& cursor)
 {
     int32_t nItems;
     // Every item takes at least 24 bytes: four edges and two empty strings.
-    if (!cursor.GetInt(nItems) || nItems < 0 || (uint64_t)nItems * 24 > cursor.BytesLeft())
+    if (!cursor.GetInt(nItems) || nItems < 0 || nItems > CPrintSet::MAX_ITEMS ||
+        (uint64_t)nItems * 24 > cursor.BytesLeft())
         return false;
-    m_arrItems.resize((size_t)nItems);
-    for (CItem& item : m_arrItems) {
-        int32_t l, t, r, b;
-        if (!cursor.GetInt(l) || !cursor.GetInt(t) || !cursor.GetInt(r) || !cursor.GetInt(b) ||
-            !cursor.GetString(item.strText) || !cursor.GetString(item.strFontName))
-            return false;
-        item.rectPaper.SetRect(l, t, r, b);
+    try {
+        m_arrItems.resize((size_t)nItems);
+        for (CItem& item : m_arrItems) {
+            int32_t l, t, r, b;
+            if (!cursor.GetInt(l) || !cursor.GetInt(t) || !cursor.GetInt(r) || !cursor.GetInt(b) ||
+                !cursor.GetString(item.strText) || !cursor.GetString(item.strFontName))
+                return false;
+            item.rectPaper.SetRect(l, t, r, b);
+        }
+    } catch (const std::bad_alloc&) {
+        return false;   // no memory for the texts: refused as damaged, like the cells
     }
     return true;
 }

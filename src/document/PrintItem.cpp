@@ -7,27 +7,34 @@
 
 namespace {
 
-// One edge: product first in 64 bits, so that no 32-bit intermediate overflows, then the
-// quotient truncated toward zero as the 32-bit formula gives it.
-LONG MapEdge(LONG nValue, LONG nNumerator, LONG nDenominator)
+// One edge: (nValue - nFrom) * nNumerator / nDenominator + nTo, the product first and the
+// quotient truncated toward zero as the 32-bit formula gives it. The sums and the product
+// are formed in 64 bits (no operand exceeds 2^32 in size, so neither does the product 2^63),
+// and an edge beyond nLimit either way (only a damaged file's item gets there) stops there
+// instead of wrapping round.
+LONG MapEdge(LONG nValue, LONG nFrom, LONG nNumerator, LONG nDenominator, LONG nTo, int64_t nLimit)
 {
-    return (LONG)((int64_t)nNumerator * nValue / nDenominator);
+    const int64_t nEdge = ((int64_t)nValue - nFrom) * nNumerator / nDenominator + nTo;
+    return (LONG)std::clamp<int64_t>(nEdge, -nLimit, nLimit);
 }
 
-// The state of one substituting split: how often each field is nested on the current path,
-// and how many values were expanded so far.
+const int64_t s_nPaperLimit = INT32_MAX;
+
+// The state of one split: the lookup of a substituting split (none for a literal one), how
+// often each field is nested on the current path, how many values were expanded so far, how
+// many tokens may still be added, and whether some text had to be left out for want of them.
 struct SplitState {
     const FIELDLOOKUP& lookup;
     int arrNesting[CPrintItem::FIELD_COUNT] = {};
     int nExpansions = 0;
     int nTokensLeft = CPrintItem::MAX_SPLIT_TOKENS;
+    bool bCut = false;   // text was left when no more tokens could be added
 };
 
 void AddToken(CStringArray& arrTokens, const CString& strToken, SplitState* pState)
 {
     arrTokens.Add(strToken);
-    if (pState)
-        pState->nTokensLeft--;
+    pState->nTokensLeft--;
 }
 
 void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pState);
@@ -53,9 +60,11 @@ void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pSta
     const LPCTSTR pch = strText;
     const int nLength = strText.GetLength();
     for (int i = 0; i < nLength;) {
-        // Long values that fan out end the split before they exhaust memory.
-        if (pState && pState->nTokensLeft <= 0)
+        // Long texts, and values that fan out, end the split before they exhaust memory.
+        if (pState->nTokensLeft <= 0) {
+            pState->bCut = true;
             return;
+        }
         const signed char b = (signed char)pch[i];
         if (b == '\r' && i + 1 < nLength && pch[i + 1] == '\n') {
             AddToken(arrTokens, "@enter", pState);
@@ -64,10 +73,10 @@ void SplitInto(const CString& strText, CStringArray& arrTokens, SplitState* pSta
             const int nCount = std::min(3, nLength - i);
             const CString strGroup(pch + i, nCount);
             i += nCount;
-            if (pState)
+            if (pState->lookup)
                 ExpandGroup(strGroup, arrTokens, pState);
             else
-                arrTokens.Add(strGroup);
+                AddToken(arrTokens, strGroup, pState);
         } else if (b < 0) {
             // A GB18030 four-byte character is one token, like a double-byte one.
             const int nCount = AfxIsFourByteChar(pch + i, (size_t)(nLength - i)) ? 4 : std::min(2, nLength - i);
@@ -102,10 +111,10 @@ void CPrintItem::PaperToScreen(const CPrintSet* pPrintSet)
         return;
     const LONG nPageWidth = m_rectPage.Width();
     const LONG nPageHeight = m_rectPage.Height();
-    m_rectScreen.left = MapEdge(m_rectPaper.left, nPageWidth, nW) + m_rectPage.left;
-    m_rectScreen.right = MapEdge(m_rectPaper.right, nPageWidth, nW) + m_rectPage.left;
-    m_rectScreen.top = MapEdge(m_rectPaper.top, nPageHeight, nH) + m_rectPage.top;
-    m_rectScreen.bottom = MapEdge(m_rectPaper.bottom, nPageHeight, nH) + m_rectPage.top;
+    m_rectScreen.left = MapEdge(m_rectPaper.left, 0, nPageWidth, nW, m_rectPage.left, MAX_DRAW_COORDINATE);
+    m_rectScreen.right = MapEdge(m_rectPaper.right, 0, nPageWidth, nW, m_rectPage.left, MAX_DRAW_COORDINATE);
+    m_rectScreen.top = MapEdge(m_rectPaper.top, 0, nPageHeight, nH, m_rectPage.top, MAX_DRAW_COORDINATE);
+    m_rectScreen.bottom = MapEdge(m_rectPaper.bottom, 0, nPageHeight, nH, m_rectPage.top, MAX_DRAW_COORDINATE);
 }
 
 void CPrintItem::ScreenToPaper(const CPrintSet* pPrintSet)
@@ -116,10 +125,10 @@ void CPrintItem::ScreenToPaper(const CPrintSet* pPrintSet)
         return;
     const LONG nW = pPrintSet->m_nPaperWidth;
     const LONG nH = pPrintSet->m_nPaperHeight;
-    m_rectPaper.left = MapEdge(m_rectScreen.left - m_rectPage.left, nW, nPageWidth);
-    m_rectPaper.right = MapEdge(m_rectScreen.right - m_rectPage.left, nW, nPageWidth);
-    m_rectPaper.top = MapEdge(m_rectScreen.top - m_rectPage.top, nH, nPageHeight);
-    m_rectPaper.bottom = MapEdge(m_rectScreen.bottom - m_rectPage.top, nH, nPageHeight);
+    m_rectPaper.left = MapEdge(m_rectScreen.left, m_rectPage.left, nW, nPageWidth, 0, s_nPaperLimit);
+    m_rectPaper.right = MapEdge(m_rectScreen.right, m_rectPage.left, nW, nPageWidth, 0, s_nPaperLimit);
+    m_rectPaper.top = MapEdge(m_rectScreen.top, m_rectPage.top, nH, nPageHeight, 0, s_nPaperLimit);
+    m_rectPaper.bottom = MapEdge(m_rectScreen.bottom, m_rectPage.top, nH, nPageHeight, 0, s_nPaperLimit);
 }
 
 void CPrintItem::SetScreenSize(int nWidth, int nHeight)
@@ -128,13 +137,10 @@ void CPrintItem::SetScreenSize(int nWidth, int nHeight)
     m_rectScreen.bottom = m_rectScreen.top + nHeight;
 }
 
-void CPrintItem::SplitText(const CString& strText, CStringArray& arrTokens,
+BOOL CPrintItem::SplitText(const CString& strText, CStringArray& arrTokens,
                            const FIELDLOOKUP& lookup)
 {
-    if (!lookup) {
-        SplitInto(strText, arrTokens, nullptr);
-        return;
-    }
     SplitState state{lookup};
     SplitInto(strText, arrTokens, &state);
+    return !state.bCut;
 }

@@ -22,7 +22,9 @@ public:
     // The mapping between paper units and the design window's pixels, one edge at a time,
     // product first and truncated toward zero. pPrintSet is the layout whose paper size
     // applies (the program's one layout). A zero divisor (paper size or page rectangle)
-    // leaves the target rectangle as it was.
+    // leaves the target rectangle as it was. On-screen edges stay within the drawable range
+    // (MAX_DRAW_COORDINATE), so a damaged file's item placed there can still be drawn,
+    // dragged, nudged and given handles.
     void PaperToScreen(const CPrintSet* pPrintSet);
     void ScreenToPaper(const CPrintSet* pPrintSet);
     // Applies a width and height edited in pixels: the on-screen rectangle keeps its top-left
@@ -32,10 +34,11 @@ public:
     // The token rule: appends the tokens of strText to arrTokens in text order (the caller
     // empties the list first). Without a lookup the split is literal: a "{" group is one token.
     // With one, each "{" group is replaced by the split of its value; a value that refers back
-    // to its own field stops expanding once that field is nested MAX_FIELD_DEPTH times, and
-    // the split ends at MAX_SPLIT_TOKENS tokens, far more than a certificate can show: values
-    // of a few kilobytes that fan out would otherwise make hundreds of millions.
-    static void SplitText(const CString& strText, CStringArray& arrTokens,
+    // to its own field stops expanding once that field is nested MAX_FIELD_DEPTH times.
+    // Either split ends at MAX_SPLIT_TOKENS tokens, far more than a certificate can show:
+    // values of a few kilobytes that fan out would otherwise make hundreds of millions, and a
+    // text of megabytes as many. FALSE when the split ended there, before the text's end.
+    static BOOL SplitText(const CString& strText, CStringArray& arrTokens,
                           const FIELDLOOKUP& lookup = FIELDLOOKUP());
 
     enum { MAX_FIELD_DEPTH = 16, MAX_FIELD_EXPANSIONS = 4096, MAX_SPLIT_TOKENS = 0x10000 };

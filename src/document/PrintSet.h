@@ -14,6 +14,11 @@ public:
     CPrintSet(const CPrintSet&) = delete;
     CPrintSet& operator=(const CPrintSet&) = delete;
 
+    // The most items a layout holds: a certificate has a few dozen texts at most, so more
+    // only come from a damaged file. The reader refuses a document with more, and the
+    // design window adds none beyond it.
+    enum { MAX_ITEMS = 1000 };
+
     // Deletes pItem and takes it out of the list; FALSE (nothing changed) when not listed.
     BOOL RemoveItem(CPrintItem* pItem);
     // Deletes every item, in list order, and empties the list.

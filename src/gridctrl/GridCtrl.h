@@ -121,6 +121,8 @@ public:
     COLORREF GetTitleTipBackClr() const { return m_crTTipBackClr; }
     void SetTitleTipTextClr(COLORREF clr = CLR_DEFAULT) { m_crTTipTextClr = clr; }
     COLORREF GetTitleTipTextClr() const { return m_crTTipTextClr; }
+    // What follows a tip's text cut at the widest tip (CTitleTip::MAX_TIP_WIDTH).
+    void SetTitleTipCutNote(LPCTSTR lpszNote) { m_TitleTip.SetCutNote(lpszNote); }
     void SetGridLines(int nWhichLines = GVL_BOTH);
     int GetGridLines() const { return m_nGridLines; }
     void SetImageList(CImageList* pList) { m_pImageList = pList; }

@@ -1,11 +1,29 @@
 #include "TitleTip.h"
 
+#include <cstring>
+#include <vector>
+
 #define TITLETIP_CLASSNAME "ZTitleTip"
+
+namespace {
+
+// Where each of the text's characters ends.
+std::vector<int> CharacterEnds(LPCTSTR lpszText, int nLength)
+{
+    std::vector<int> arrEnds;
+    for (int i = 0; i < nLength;) {
+        i += AfxCharLength(lpszText + i, (size_t)(nLength - i));
+        arrEnds.push_back(i);
+    }
+    return arrEnds;
+}
+
+} // namespace
 
 CTitleTip::CTitleTip()
     : m_pParentWnd(nullptr), m_dwLastLButtonDown((DWORD)ULONG_MAX),
       m_dwDblClickMsecs(GetDoubleClickTime()), m_lfTitle(), m_crTitleText(CLR_DEFAULT),
-      m_crTitleBack(CLR_DEFAULT)
+      m_crTitleBack(CLR_DEFAULT), m_strCutNote("\xA1\xAD")   // "…"
 {
     WNDCLASS wndcls;
     if (!AfxGetClassInfo(TITLETIP_CLASSNAME, &wndcls)) {
@@ -54,7 +72,6 @@ void CTitleTip::Show(CRect rectTitle, LPCTSTR lpszTitleText, int xoffset, LPRECT
     m_rectTitle.SetRect(-xoffset - 1, -1, rectTitle.Width() - xoffset, rectTitle.Height() + 1);
     m_pParentWnd->ClientToScreen(rectTitle);
 
-    m_strTitle = CString(" ") + lpszTitleText + " ";
     if (lpLogFont)
         m_lfTitle = *lpLogFont;
     else if (CFont* pFont = m_pParentWnd->GetFont())
@@ -68,6 +85,7 @@ void CTitleTip::Show(CRect rectTitle, LPCTSTR lpszTitleText, int xoffset, LPRECT
         CFont font;
         font.CreateFontIndirect(&m_lfTitle);
         CFont* pOldFont = dc.SelectObject(&font);
+        m_strTitle = FitTitle(&dc, lpszTitleText);
         size = dc.GetTextExtent(m_strTitle);
         TEXTMETRIC tm;
         dc.GetTextMetrics(&tm);
@@ -92,6 +110,31 @@ void CTitleTip::Show(CRect rectTitle, LPCTSTR lpszTitleText, int xoffset, LPRECT
     Invalidate(TRUE);
     UpdateWindow();
     SetCapture();
+}
+
+CString CTitleTip::FitTitle(CDC* pDC, LPCTSTR lpszText) const
+{
+    // No glyph is narrower than a pixel, so a text of more bytes than the widest tip has
+    // pixels never fits: only so many bytes are ever measured.
+    const int nLength = (int)strnlen(lpszText, MAX_TIP_WIDTH + 4);
+    const int nMeasured = AfxWholeCharsLength(lpszText, nLength, MAX_TIP_WIDTH);
+    const CString strWhole = CString(" ") + CString(lpszText, nMeasured) + " ";
+    if (nMeasured == nLength && pDC->GetTextExtent(strWhole).cx <= MAX_TIP_WIDTH)
+        return strWhole;
+    // The most characters that fit with the note after them.
+    const std::vector<int> arrEnds = CharacterEnds(lpszText, nMeasured);
+    const auto Cut = [&](size_t nChars) {
+        return CString(" ") + CString(lpszText, nChars ? arrEnds[nChars - 1] : 0) + m_strCutNote + " ";
+    };
+    size_t nLow = 0, nHigh = arrEnds.size();
+    while (nLow < nHigh) {
+        const size_t nMid = (nLow + nHigh + 1) / 2;
+        if (pDC->GetTextExtent(Cut(nMid)).cx <= MAX_TIP_WIDTH)
+            nLow = nMid;
+        else
+            nHigh = nMid - 1;
+    }
+    return Cut(nLow);
 }
 
 void CTitleTip::OnPaint()

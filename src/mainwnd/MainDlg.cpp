@@ -14,6 +14,7 @@
 
 AFX_USE_RESOURCES(Main)
 AFX_USE_RESOURCES(Table)
+AFX_USE_RESOURCES(Limits)
 
 namespace {
 
@@ -100,6 +101,7 @@ BOOL CMainDlg::OnInitDialog()
 
     SetUpTable();
     SetUpLayout();
+    m_wndGrid.SetTitleTipCutNote(LoadText(IDS_TITLETIP_CUT));
     SetModified(FALSE);
     // A document that cannot be read was reported; the window opens on a new one.
     if (!m_strOpenPath.IsEmpty())

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <cstdint>
 #include <memory>
 
 AFX_USE_RESOURCES(Preview)
@@ -20,11 +21,6 @@ AFX_USE_RESOURCES(Preview)
 namespace {
 
 const char s_szClassName[] = "CertificateWndClass";
-
-// A page beyond this many pixels (96 MB) is drawn at a reduced scale. The paper-size editor
-// allows 20000 x 20000 units, 400 million pixels, far more than a window should hold; the
-// largest common certificate, A2, still fits at full scale.
-constexpr double s_dMaxPagePixels = 25.0e6;
 
 // The face of the test page's Chinese labels: "宋体", GB18030.
 const char s_szMarkFace[] = "\xCB\xCE\xCC\xE5";
@@ -36,7 +32,7 @@ constexpr UINT WM_REPORT_PAGE = WM_USER + 0x100;
 
 CCertificateWnd::CCertificateWnd()
     : m_pPrintSet(nullptr), m_pMemDC(nullptr), m_bQuiet(FALSE), m_pOldBitmap(nullptr), m_dPageScale(1.0),
-      m_bBackgroundKept(FALSE)
+      m_dMaxPagePixels(MAX_PAGE_PIXELS), m_nMaxPageSide(MAX_PAGE_SIDE), m_bBackgroundKept(FALSE)
 {
     RegisterWindowClass();
 }
@@ -119,11 +115,13 @@ BOOL CCertificateWnd::CreatePage()
         return FALSE;
     const double dWidth = std::max<LONG>(m_pPrintSet->m_nPaperWidth, 1);
     const double dHeight = std::max<LONG>(m_pPrintSet->m_nPaperHeight, 1);
-    double dScale = std::min(1.0, std::sqrt(s_dMaxPagePixels / (dWidth * dHeight)));
+    // Both the area and the longer side bound the scale.
+    double dScale = std::min({1.0, std::sqrt(m_dMaxPagePixels / (dWidth * dHeight)),
+                              m_nMaxPageSide / std::max(dWidth, dHeight)});
     // Should even that fail for want of memory, halve the scale until a page fits.
     for (;;) {
-        const int nWidth = std::max(1, (int)std::lround(dWidth * dScale));
-        const int nHeight = std::max(1, (int)std::lround(dHeight * dScale));
+        const int nWidth = std::max(1, (int)std::floor(dWidth * dScale));
+        const int nHeight = std::max(1, (int)std::floor(dHeight * dScale));
         if (AllocatePage(nWidth, nHeight))
             break;
         if (nWidth == 1 && nHeight == 1) {
@@ -498,17 +496,30 @@ void CCertificateWnd::DrawTestPage()
     m_pMemDC->SetBkMode(TRANSPARENT);
     CPen pen(PS_SOLID, 2, RGB(0, 0, 0));   // 0.2 mm: fine, and still seen on any printer
     CPen* pOldPen = m_pMemDC->SelectObject(&pen);
-    const auto Line = [this](LONG x1, LONG y1, LONG x2, LONG y2) {
-        const CRect rect = PaperToPage(CRect(x1, y1, x2, y2));
+    // Paper edges reckoned in 64 bits, on the page; what lies beyond the drawable range is
+    // drawn from its end, out of sight all the same.
+    const auto PageRect = [this](int64_t l, int64_t t, int64_t r, int64_t b) {
+        const CRect rect =
+            PaperToPage(CRect(ClampCoordinate(l), ClampCoordinate(t), ClampCoordinate(r), ClampCoordinate(b)));
+        return CRect(ClampToDrawable(rect.left), ClampToDrawable(rect.top), ClampToDrawable(rect.right),
+                     ClampToDrawable(rect.bottom));
+    };
+    const auto Line = [&](int64_t x1, int64_t y1, int64_t x2, int64_t y2) {
+        const CRect rect = PageRect(x1, y1, x2, y2);
         m_pMemDC->MoveTo(rect.left, rect.top);
         m_pMemDC->LineTo(rect.right, rect.bottom);
     };
     // Rulers: a tick every millimetre, longer every 5, longest and numbered every 10 (in cm).
+    // On a page reduced so far that millimetres would run together, the ticks come every 10,
+    // 100 ... millimetres instead, so there are never more ticks than the page has pixels.
     CFont font;
     font.CreateFont(-(int)std::lround(30 * m_dPageScale), 0, 0, 0, FW_NORMAL, 0, 0, 0, 0, 0, 0, 0, 0, "Arial");
     CFont* pOldFont = m_pMemDC->SelectObject(&font);
-    const LONG nWidth = m_pPrintSet->m_nPaperWidth, nHeight = m_pPrintSet->m_nPaperHeight;
-    for (LONG n = 0; n <= std::max(nWidth, nHeight); n += 10) {
+    const int64_t nWidth = m_pPrintSet->m_nPaperWidth, nHeight = m_pPrintSet->m_nPaperHeight;
+    int64_t nStep = 10;
+    while (nStep * m_dPageScale < 2)
+        nStep *= 10;
+    for (int64_t n = 0; n <= std::max(nWidth, nHeight); n += nStep) {
         const LONG nTick = n % 100 == 0 ? 60 : n % 50 == 0 ? 40 : 20;
         if (n <= nWidth)
             Line(n, 0, n, nTick);
@@ -516,11 +527,11 @@ void CCertificateWnd::DrawTestPage()
             Line(0, n, nTick, n);
         if (n % 100 == 0 && n > 0) {
             CString strLabel;
-            strLabel.Format("%d", (int)(n / 100));
-            const CRect rect = PaperToPage(CRect(n + 4, 62, n + 4, 62));
+            strLabel.Format("%lld", (long long)(n / 100));
+            const CRect rect = PageRect(n + 4, 62, n + 4, 62);
             if (n <= nWidth)
                 m_pMemDC->TextOut(rect.left, rect.top, strLabel);
-            const CRect rectLeft = PaperToPage(CRect(64, n + 4, 64, n + 4));
+            const CRect rectLeft = PageRect(64, n + 4, 64, n + 4);
             if (n <= nHeight)
                 m_pMemDC->TextOut(rectLeft.left, rectLeft.top, strLabel);
         }
@@ -531,12 +542,13 @@ void CCertificateWnd::DrawTestPage()
     CBrush brush(RGB(0, 0, 0));
     for (int i = 0; i < m_pPrintSet->GetItemCount(); i++) {
         const CRect rectPaper = m_pPrintSet->GetItem(i)->m_rectPaper;
-        CRect rect = PaperToPage(rectPaper);
+        CRect rect = PageRect(rectPaper.left, rectPaper.top, rectPaper.right, rectPaper.bottom);
         m_pMemDC->FrameRect(&rect, &brush);
         rect.DeflateRect(1, 1);
         m_pMemDC->FrameRect(&rect, &brush);
-        Line(rectPaper.left - 50, rectPaper.top, rectPaper.left + 51, rectPaper.top);
-        Line(rectPaper.left, rectPaper.top - 50, rectPaper.left, rectPaper.top + 51);
+        const int64_t x = rectPaper.left, y = rectPaper.top;
+        Line(x - 50, y, x + 51, y);
+        Line(x, y - 50, x, y + 51);
     }
     m_pMemDC->SelectObject(pOldPen);
 }

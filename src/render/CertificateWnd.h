@@ -70,6 +70,20 @@ public:
     // The page in pixels: W x H, or proportionally less for a paper too large to hold at one
     // pixel per paper unit (GetPageScale() below 1 then; the user has been told once).
     CSize GetPageSize() const;
+    // The most pixels a page holds, whatever the paper's size: 96 MB. The paper-size editor
+    // allows 20000 x 20000 units, 400 million pixels, far more than a window should hold; the
+    // largest common certificate, A2, still fits at full scale.
+    static constexpr double MAX_PAGE_PIXELS = 25.0e6;
+    // Nor is any side of the page longer than the editor's longest paper: a side never
+    // shrinks below one pixel, so a paper far longer than wide would otherwise still make a
+    // page of hundreds of millions of pixels.
+    enum { MAX_PAGE_SIDE = 20000 };
+    // Smaller bounds for the pages made from now on (a quick drawing of many layouts).
+    void SetPageBounds(double dMaxPixels, int nMaxSide)
+    {
+        m_dMaxPagePixels = dMaxPixels;
+        m_nMaxPageSide = nMaxSide;
+    }
     double GetPageScale() const { return m_dPageScale; }
     // The main window: the record table, and the current record m_nCurRecord that this
     // control shows. NULL when the program has none (never while a preview is open).
@@ -105,6 +119,8 @@ private:
     CBitmap m_bitmapPage;
     CBitmap* m_pOldBitmap;
     double m_dPageScale;
+    double m_dMaxPagePixels;
+    int m_nMaxPageSide;
     // Stepping through records redraws only what changed: the page keeps the background
     // (drawn from m_strBackgroundPath, "" for the built-in picture) wherever no text lies
     // while m_bBackgroundKept, and m_arrDrawn says what each item drew there.

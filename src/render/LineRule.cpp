@@ -1,6 +1,7 @@
 #include "LineRule.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -26,14 +27,18 @@ BOOL CLineRule::IsHangingMark(const CString& strToken)
 namespace {
 
 // Where each token goes: fn(x, y, token, cx) for every token but the line breaks, in order.
+// Positions are reckoned in 64 bits: a damaged file's tall item, or one at the paper's far
+// end, places lines beyond the drawable range and even beyond 32 bits. Tokens outside the
+// range are left out; lines only go on in one direction, so once y has left it no later
+// token can be drawn.
 template <typename F>
 void PlaceTokens(CDC* pDC, const CStringArray& arrTokens, int nLeft, int nTop, int nRight, int nLineHeight,
                  const F& fn)
 {
-    const int nLineStep = (3 * nLineHeight) / 2;
+    const int64_t nLineStep = (3 * (int64_t)nLineHeight) / 2;
     const int nCount = arrTokens.GetSize();
-    int x = nLeft, y = nTop;
-    for (int j = 0; j < nCount; j++) {
+    int64_t x = nLeft, y = nTop;
+    for (int j = 0; j < nCount && IsDrawable(y); j++) {
         const CString& strToken = arrTokens[j];
         if (strToken == "@enter") {
             x = nLeft;
@@ -46,7 +51,8 @@ void PlaceTokens(CDC* pDC, const CStringArray& arrTokens, int nLeft, int nTop, i
             x = nLeft;
             y += nLineStep;
         }
-        fn(x, y, strToken, cx);
+        if (IsDrawable(x) && IsDrawable(x + cx))
+            fn((int)x, (int)y, strToken, cx);
         x += cx;
     }
 }

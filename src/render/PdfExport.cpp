@@ -16,19 +16,26 @@ int CPdfExport::Export(const CString& strPath)
     CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
     if (!pDlg || !m_pPrintSet || !pDlg->IsRecordPrintable())
         return 0;
+    CString strTitle = strPath.Mid(strPath.ReverseFind('/') + 1);
+    if (strTitle.Right(4).CompareNoCase(".pdf") == 0)
+        strTitle = strTitle.Left(strTitle.GetLength() - 4);
+    int nCount = 0;
+    CSafeFile::Write(strPath, [&](CFile& file) { nCount = Export(file, strTitle); });
+    return nCount;
+}
+
+int CPdfExport::Export(CFile& file, const CString& strTitle)
+{
+    CMainDlg* pDlg = CCertificateWnd::GetMainDlg();
+    if (!pDlg || !m_pPrintSet || !pDlg->IsRecordPrintable())
+        return 0;
     // The walk moves the current record as PrintAll does; the window stays where it was.
     struct CRecordKeeper {
         CMainDlg* pDlg;
         int nRecord;
         ~CRecordKeeper() { pDlg->m_nCurRecord = nRecord; }
     } keeper{pDlg, pDlg->m_nCurRecord};
-
-    CString strTitle = strPath.Mid(strPath.ReverseFind('/') + 1);
-    if (strTitle.Right(4).CompareNoCase(".pdf") == 0)
-        strTitle = strTitle.Left(strTitle.GetLength() - 4);
-    int nCount = 0;
-    CSafeFile::Write(strPath, [&](CFile& file) { nCount = WritePages(file, strTitle); });
-    return nCount;
+    return WritePages(file, strTitle);
 }
 
 int CPdfExport::WritePages(CFile& file, const CString& strTitle)

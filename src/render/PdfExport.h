@@ -24,6 +24,8 @@ public:
     // current record is not printable. A file that cannot be written throws CFileException,
     // naming strPath, and leaves no file behind (an earlier file of that name stays).
     int Export(const CString& strPath);
+    // The same into a file already open, which stays open: the document titled strTitle.
+    int Export(CFile& file, const CString& strTitle);
 
 private:
     int WritePages(CFile& file, const CString& strTitle);

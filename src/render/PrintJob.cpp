@@ -52,10 +52,12 @@ CPrintJob::PrintGeometry CPrintJob::PrintGeometry::Compute(int nHorzSizeMM, int 
     g.nNw = nPhysicalWidth;
     g.nNh = nPhysicalHeight;
     // Products before divisions, in 64 bits: a large paper at a fine resolution exceeds 32.
+    // A damaged file's paper puts the page far off the sheet, where it is drawn from the end
+    // of the drawable range.
     if (g.nPw != 0)
-        g.nDx = (int)((long long)(g.nPw - nPaperWidth) * g.nNw / g.nPw);
+        g.nDx = ClampToDrawable(((long long)g.nPw - nPaperWidth) * g.nNw / g.nPw);
     if (g.nPh != 0)
-        g.nDy = (int)((long long)(g.nPh - nPaperHeight) * g.nNh / g.nPh / 2);
+        g.nDy = ClampToDrawable(((long long)g.nPh - nPaperHeight) * g.nNh / g.nPh / 2);
     return g;
 }
 

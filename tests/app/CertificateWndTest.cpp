@@ -4,6 +4,7 @@
 #include "DocumentTestSupport.h"
 #include "LineRule.h"
 #include "MainApp.h"
+#include "PrintJob.h"
 #include "PrintSet.h"
 
 #include "Testing.h"
@@ -13,6 +14,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -225,6 +228,58 @@ TEST_F(CertificateWndTest, PaperTooLargeForAPageIsDrawnScaledAndReportedOnce)
     m_wnd.ShowNext();
     QCoreApplication::processEvents();
     EXPECT_EQ(boxes.Calls().size(), 1u);
+}
+
+// Whatever the paper's size and proportions, the page holds at most MAX_PAGE_PIXELS pixels and
+// no side longer than MAX_PAGE_SIDE, and a paper within both is drawn at full scale. The
+// calibration page's rulers on it are drawn in a bounded time.
+TEST_F(CertificateWndTest, ThePageStaysWithinItsBoundsForAnyPaper)
+{
+    Testing::CMessageBoxRecorder boxes;
+    const LONG nSide = CCertificateWnd::MAX_PAGE_SIDE;
+    struct Case {
+        LONG nWidth, nHeight;
+        bool bFullScale;
+    };
+    const Case cases[] = {
+        {2450, 1760, true}, {nSide, 1250, true}, {nSide + 1, 10, false}, {20000, 20000, false},
+        {INT_MAX, 1, false}, {3, INT_MAX, false}, {INT_MAX, 3, false}, {INT_MAX, INT_MAX, false}, {1, 1, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.nWidth << " x " << c.nHeight);
+        m_wnd.ReleaseResources();
+        m_dlg.m_printSet.m_nPaperWidth = c.nWidth;
+        m_dlg.m_printSet.m_nPaperHeight = c.nHeight;
+        ASSERT_TRUE(m_wnd.CreatePage());
+        const CSize size = m_wnd.GetPageSize();
+        EXPECT_LE((double)size.cx * size.cy, CCertificateWnd::MAX_PAGE_PIXELS);
+        EXPECT_LE(std::max(size.cx, size.cy), nSide);
+        EXPECT_EQ(size == CSize(c.nWidth, c.nHeight), c.bFullScale);
+
+        // On a page of any size the rulers are drawn in a bounded time; at full scale with a
+        // tick at every millimetre, across a row the shortest ticks reach.
+        m_wnd.DrawTestPage();
+        const QImage& page = Page();
+        if (!c.bFullScale || page.height() <= 4)
+            continue;
+        for (int x = 9; x < page.width() - 1; x += 10)
+            EXPECT_LT(qGray(page.pixel(x, 4)), 128) << x;
+    }
+}
+
+// A damaged file's paper places the page far off the printer's sheet: its target starts at
+// the end of the drawable range instead of wrapping round onto the sheet.
+TEST(CertificatePrintTargetTest, APaperOfAnySizeIsPlacedWithinTheDrawableRange)
+{
+    for (LONG nPaper : {INT_MAX, INT_MAX / 2, 1 << 26}) {
+        SCOPED_TRACE(nPaper);
+        const auto g = CPrintJob::PrintGeometry::Compute(287, 200, 7016, 4960, nPaper, nPaper);
+        const CRect rect = g.GetTarget();
+        EXPECT_EQ(rect.left, std::max<long long>(-MAX_DRAW_COORDINATE, (2870LL - nPaper) * 7016 / 2870));
+        EXPECT_EQ(rect.top, std::max<long long>(-MAX_DRAW_COORDINATE, (2000LL - nPaper) * 4960 / 2000 / 2));
+        EXPECT_GT(rect.Width(), 7016);
+        EXPECT_EQ(rect.Height(), 4960 - 2 * rect.top);
+    }
 }
 
 // A step redraws only the items whose text, place or font changed, over the background where

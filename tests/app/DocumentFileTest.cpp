@@ -141,6 +141,17 @@ TEST_F(DocumentFileTest, ImplausibleValuesAreRefusedAsDamage)
     }
     CDocumentFile doc;
     EXPECT_EQ(doc.Parse(strGood.data(), strGood.size()), CDocumentFile::documentRead);
+
+    // A layout holds at most MAX_ITEMS items, however many the file has bytes for.
+    for (int i = 0; i < CPrintSet::MAX_ITEMS; i++)
+        m_printSet.m_arrItems.Add(new CPrintItem);
+    const std::string strFull = Bytes();
+    EXPECT_EQ(doc.Parse(strFull.data(), strFull.size()), CDocumentFile::documentRead);
+    EXPECT_EQ(doc.m_arrItems.size(), (size_t)CPrintSet::MAX_ITEMS);
+    m_printSet.m_arrItems.Add(new CPrintItem);
+    const std::string strOver = Bytes();
+    EXPECT_EQ(doc.Parse(strOver.data(), strOver.size()), CDocumentFile::documentDamaged);
+    EXPECT_TRUE(doc.m_arrItems.empty());
 }
 
 // A column wider than the table holds, as earlier versions wrote after fitting a column to a
@@ -189,8 +200,22 @@ TEST_F(DocumentFileTest, MemoryRunningOutRefusesTheFile)
     WriteBytes(pathRows, strRows);
     CDocumentFile doc;
     ASSERT_EQ(doc.Parse(strRows.data(), strRows.size()), CDocumentFile::documentRead);
+    // A sound file of one item whose text of 80 MB (320 MB of file, sparse) no longer fits
+    // the memory left once the file is read. Both are more than the C library takes from the
+    // address space it holds already (a thread's heap is 64 MB), so each needs new space.
+    std::string strText = strGood.substr(0, strGood.size() - 4);
+    const int32_t nTextLength = 80 << 20;
+    for (int32_t nValue : {1, 0, 0, 100, 100, nTextLength}) {   // count, edges, text length
+        strText.append(4, '\0');
+        PatchInt(strText, strText.size() - 4, nValue);
+    }
+    const fs::path pathText = m_dir / "text.zs";
+    WriteBytes(pathText, strText);
+    fs::resize_file(pathText, strText.size() + 4 * (uintmax_t)nTextLength + 4);   // zeros: the font's length 0
 
-    for (const fs::path& path : {pathBig, pathRows}) {
+    const std::pair<fs::path, rlim_t> files[] = {
+        {pathBig, 128u << 20}, {pathRows, 128u << 20}, {pathText, (rlim_t)fs::file_size(pathText) + (16u << 20)}};
+    for (const auto& [path, nMemoryLeft] : files) {
         SCOPED_TRACE(path.filename().string());
         const pid_t pid = fork();
         ASSERT_GE(pid, 0);
@@ -201,7 +226,7 @@ TEST_F(DocumentFileTest, MemoryRunningOutRefusesTheFile)
             dlg.m_printSet.m_arrItems.Add(new CPrintItem);
             long nPages = 0;
             std::ifstream("/proc/self/statm") >> nPages;
-            const rlim_t nLimit = (rlim_t)nPages * (rlim_t)sysconf(_SC_PAGESIZE) + (128u << 20);
+            const rlim_t nLimit = (rlim_t)nPages * (rlim_t)sysconf(_SC_PAGESIZE) + nMemoryLeft;
             const rlimit limit = {nLimit, nLimit};
             setrlimit(RLIMIT_AS, &limit);
             Testing::CMessageBoxRecorder recorder;

@@ -6,6 +6,7 @@
 
 #include <QImage>
 
+#include <climits>
 #include <initializer_list>
 #include <utility>
 
@@ -131,4 +132,33 @@ TEST(LineRuleTest, TokenWiderThanTheLineStartsANewLineAndPassesTheEdge)
                  {{"Certificate", s_nLeft, s_nTop + s_nStep}, {"X", s_nLeft, s_nTop + 2 * s_nStep}});
     // An item narrower than nothing: every token gets a line of its own.
     ExpectLayout(Tokens({"A", "B"}), s_nLeft - 10, {{"A", s_nLeft, s_nTop + s_nStep}, {"B", s_nLeft, s_nTop + 2 * s_nStep}});
+}
+
+// An item of a damaged file may be taller than the 32-bit coordinates a DC draws in, or lie at
+// the paper's far end. Lines and tokens placed beyond the drawable range are left out: they
+// never wrap round onto the page.
+TEST(LineRuleTest, TokensBeyondTheCoordinateRangeAreLeftOut)
+{
+    CPage page;
+    const CStringArray tokens = Tokens({"甲", "@enter", "乙", "丙"});
+    const CRect rectFirst = CLineRule::GetTokensRect(&page.dc, Tokens({"甲"}), s_nLeft, s_nTop, 1300, s_nHeight);
+    ASSERT_FALSE(rectFirst.IsRectEmpty());
+    // 3 * h / 2 steps past INT_MAX, or below INT_MIN, from the second line on.
+    for (int nLineHeight : {INT_MAX / 3 * 2, INT_MAX, INT_MIN}) {
+        SCOPED_TRACE(nLineHeight);
+        EXPECT_EQ(CLineRule::GetTokensRect(&page.dc, tokens, s_nLeft, s_nTop, 1300, nLineHeight), rectFirst);
+        CPage rule, hand;
+        CLineRule::DrawTokens(&rule.dc, tokens, s_nLeft, s_nTop, 1300, nLineHeight);
+        hand.dc.TextOut(s_nLeft, s_nTop, Gbk("甲"));
+        EXPECT_TRUE(rule.bitmap.Image() == hand.bitmap.Image());
+    }
+    // Tokens that would lie or end beyond the drawable range, or beyond 32 bits, are left out.
+    const CStringArray one = Tokens({"甲"});
+    for (int nLeft : {INT_MAX - 5, MAX_DRAW_COORDINATE - 5, INT_MIN, -MAX_DRAW_COORDINATE - 1}) {
+        SCOPED_TRACE(nLeft);
+        EXPECT_TRUE(CLineRule::GetTokensRect(&page.dc, one, nLeft, s_nTop, INT_MAX, s_nHeight).IsRectEmpty());
+    }
+    const CRect rectFar = CLineRule::GetTokensRect(&page.dc, one, -MAX_DRAW_COORDINATE, s_nTop, 0, s_nHeight);
+    EXPECT_EQ(rectFar.left - rectFirst.left, -MAX_DRAW_COORDINATE - s_nLeft);
+    EXPECT_EQ(rectFar.top, rectFirst.top);
 }

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <memory>
 
 namespace {
@@ -118,6 +119,54 @@ TEST(PrintSetTest, MappingSurvivesLargeCoordinatesAndZeroDivisors)
     pItem->m_rectPaper.SetRect(5, 6, 7, 8);
     pItem->ScreenToPaper(&set);
     EXPECT_EQ(pItem->m_rectPaper, CRect(5, 6, 7, 8));
+}
+
+// A damaged file's item: edges at the ends of the 32-bit range, on a paper one unit wide, and
+// on-screen edges left of the range's start. Each edge is computed in 64 bits and stops at
+// the range the mapping keeps it in instead of wrapping round; edges in range map as ever.
+TEST(PrintSetTest, ExtremeEdgesMapToTheEndsOfTheirRange)
+{
+    const LONG nScreenMax = MAX_DRAW_COORDINATE;
+    struct Case {
+        LONG nPaperWidth, nPaper, nScreen;
+    };
+    // Page left 20, page width 580.
+    const Case toScreen[] = {
+        {2450, 245, 78},
+        {1, INT_MAX, nScreenMax},
+        {1, INT_MIN, -nScreenMax},
+        {1, 1000000, nScreenMax},
+        {1, -3, -1720},
+        {2450, INT_MAX, (LONG)(580LL * INT_MAX / 2450 + 20)},
+        {INT_MAX, INT_MAX, 600},
+        {INT_MAX, INT_MIN, -560},
+    };
+    for (const Case& c : toScreen) {
+        SCOPED_TRACE(testing::Message() << c.nPaper << " on a paper " << c.nPaperWidth << " wide");
+        CPrintSet set;
+        set.m_nPaperWidth = c.nPaperWidth;
+        std::unique_ptr<CPrintItem> pItem(MakeMappedItem(CRect(c.nPaper, 0, c.nPaper, 0)));
+        pItem->PaperToScreen(&set);
+        EXPECT_EQ(pItem->m_rectScreen.left, c.nScreen);
+        EXPECT_EQ(pItem->m_rectScreen.right, c.nScreen);
+    }
+    const Case toPaper[] = {
+        {2450, 245, 78},
+        {2450, INT32_MIN + 1, INT_MIN},   // (INT_MIN - 20) * 2450 / 580 stops at the range's end
+        {2450, INT_MAX, INT_MAX},
+        {1, (LONG)((INT_MIN - 20LL) / 580), INT_MIN},
+        {INT_MAX, INT32_MIN + 1, -1000},
+    };
+    for (const Case& c : toPaper) {
+        SCOPED_TRACE(testing::Message() << c.nScreen << " on a paper " << c.nPaperWidth << " wide");
+        CPrintSet set;
+        set.m_nPaperWidth = c.nPaperWidth;
+        std::unique_ptr<CPrintItem> pItem(MakeMappedItem(CRect()));
+        pItem->m_rectScreen.SetRect(c.nScreen, 0, c.nScreen, 0);
+        pItem->ScreenToPaper(&set);
+        EXPECT_EQ(pItem->m_rectPaper.left, c.nPaper);
+        EXPECT_EQ(pItem->m_rectPaper.right, c.nPaper);
+    }
 }
 
 TEST(PrintSetTest, EditedScreenSizeKeepsTheTopLeftCorner)

@@ -18,6 +18,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <climits>
 #include <functional>
 
 namespace {
@@ -514,6 +515,81 @@ TEST_F(SetupDlgTest, ComposedViewDrawsFramesAndHandles)
                 nInk += qGray(image.pixel(xi, y)) < 100;
         EXPECT_GT(nInk, 10);
     });
+}
+
+// An item of a damaged file, its edges at the ends of the 32-bit range on a paper 100 units
+// wide, edges crossed: it is placed at the ends of the on-screen range, can be selected,
+// dragged, nudged, composed with its handles and edited, and its editor shows its width as
+// the length it is.
+TEST_F(SetupDlgTest, AnItemAtTheEndsOfTheRangeIsHandledLikeAnyOther)
+{
+    const LONG nScreenMax = MAX_DRAW_COORDINATE;
+    m_set.m_nPaperWidth = m_set.m_nPaperHeight = 100;
+    AddPaperItem(m_set, CRect(INT_MAX, 0, INT_MIN, 10), "{A}");
+    UINT nShownWidth = 0;
+    RunDesigner([&](CSetupDlg& dlg, QWidget* pWidget) {
+        CPrintItem* pItem = Item(m_set, 0);
+        EXPECT_EQ(pItem->m_rectScreen.left, nScreenMax);
+        EXPECT_EQ(pItem->m_rectScreen.right, -nScreenMax);
+        const CPoint pt(dlg.m_rectPage.CenterPoint().x, pItem->m_rectScreen.top + 2);
+        Drag(pWidget, pt, CPoint(pt.x + 13, pt.y + 1));
+        ASSERT_EQ(dlg.m_pSelItem, pItem);
+        QTest::keyClick(pWidget, Qt::Key_Right, Qt::ShiftModifier);
+        EXPECT_EQ(pItem->m_rectScreen.left, nScreenMax + 23);
+        EXPECT_EQ(pItem->m_rectScreen.right, -nScreenMax + 23);
+        Paint(dlg);
+        const auto ShownWidth = [&](CDialog& d) { nShownWidth = static_cast<CEditDlg&>(d).m_nWidth; };
+        m_dialogs.QueueAnswer(IDD_EDIT_DIALOG, IDCANCEL, ShownWidth);
+        DoubleClick(pWidget, CPoint(pt.x + 13, pt.y + 1));
+        EXPECT_EQ(nShownWidth, 2u * nScreenMax);
+        // Edges only a direct change gives: a width of INT_MIN is still shown as its length.
+        pItem->m_rectScreen.SetRect(INT_MAX, 20, INT_MIN, 40);
+        m_dialogs.QueueAnswer(IDD_EDIT_DIALOG, IDCANCEL, ShownWidth);
+        dlg.EditItem(pItem);
+        EXPECT_EQ(nShownWidth, 0x80000000u);
+    });
+    EXPECT_EQ(m_set.GetItemCount(), 1);
+}
+
+// What the design window holds is bounded, each bound met with words: no item beyond the
+// layout's bound is added, a text too long to split whole is shown in part (and stays whole),
+// and the undo history, kept in bounded memory, says where it was cut.
+TEST_F(SetupDlgTest, BoundsAreMetWithAMessage)
+{
+    for (int i = 0; i < CPrintSet::MAX_ITEMS - 1; i++)
+        AddPaperItem(m_set, CRect(10, 10, 20, 20), "");
+    const CString strLong('x', CPrintItem::MAX_SPLIT_TOKENS + 7);
+    AddPaperItem(m_set, CRect(100, 300, 2000, 400), "");
+    Item(m_set, CPrintSet::MAX_ITEMS - 1)->m_strText = strLong;
+    RunDesigner([&](CSetupDlg& dlg, QWidget* pWidget) {
+        // The long text: split up to the bound, and said once.
+        CPrintItem* pLong = Item(m_set, CPrintSet::MAX_ITEMS - 1);
+        EXPECT_EQ(pLong->m_arrTokens.GetSize(), CPrintItem::MAX_SPLIT_TOKENS);
+        ASSERT_EQ(m_boxes.Calls().size(), 1u);
+        EXPECT_GE(m_boxes.Calls()[0].strText.Find(Gbk("排版窗口只显示它的前 65536 个字")), 0);
+
+        // The layout is full: a double click on empty space adds nothing and says why.
+        DoubleClick(pWidget, CPoint(dlg.m_rectPage.right - 3, dlg.m_rectPage.bottom - 3));
+        EXPECT_EQ(m_set.GetItemCount(), (int)CPrintSet::MAX_ITEMS);
+        ASSERT_EQ(m_boxes.Calls().size(), 2u);
+        EXPECT_EQ(m_boxes.Calls()[1].strText, Gbk("版面上已有 1000 个打印项，不能再增加。"));
+
+        // Steps that each keep a layout of 25 MB: the history holds two of five.
+        pLong->m_strText = CString('y', 25 << 20);
+        dlg.m_pSelItem = pLong;
+        for (int i = 0; i < 5; i++)
+            QTest::keyClick(pWidget, Qt::Key_Down);
+        int nUndone = 0;
+        while (dlg.Undo())
+            nUndone++;
+        EXPECT_EQ(nUndone, 2);   // 64 MB
+        ASSERT_EQ(m_boxes.Calls().size(), 3u);
+        EXPECT_EQ(m_boxes.Calls()[2].strText.Find(Gbk("不能再撤销")), 0);
+        EXPECT_FALSE(dlg.Undo());   // told once
+        EXPECT_EQ(m_boxes.Calls().size(), 3u);
+        Item(m_set, CPrintSet::MAX_ITEMS - 1)->m_strText = strLong;   // undoing made the items anew
+    });
+    EXPECT_EQ(Item(m_set, CPrintSet::MAX_ITEMS - 1)->m_strText, strLong);
 }
 
 } // namespace

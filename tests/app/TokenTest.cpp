@@ -1,6 +1,7 @@
 // The token rule in literal and substituting mode, and the fields of the current record.
 #include "DocumentTestSupport.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace {
@@ -163,6 +164,24 @@ TEST_F(TokenTest, FanningOutLongValuesEndsTheSplit)
     SetField('B', strLong.c_str());
     SetField('C', "{B}{B}{B}");
     EXPECT_EQ(Substitute("{C}").size(), 3 * strLong.size());
+
+    // The literal split of a text has the same bound, and either split says when it was cut.
+    const int nMax = CPrintItem::MAX_SPLIT_TOKENS;
+    for (int nChars : {nMax - 1, nMax, nMax + 1, 3 * nMax}) {
+        SCOPED_TRACE(nChars);
+        std::string strText;
+        for (int i = 0; i < nChars; i++)
+            strText += i % 2 ? Gbk("甲").str() : std::string("{A}");
+        CStringArray arrTokens;
+        EXPECT_EQ(CPrintItem::SplitText(CString(strText), arrTokens), nChars <= nMax);
+        ASSERT_EQ(arrTokens.GetSize(), std::min(nChars, nMax));
+        EXPECT_EQ(arrTokens[arrTokens.GetSize() - 1], arrTokens.GetSize() % 2 ? "{A}" : Gbk("甲"));
+    }
+    const auto Field = [&](const CString& strKey) { return m_dlg.GetFieldText(strKey); };
+    CStringArray arrTokens;
+    EXPECT_FALSE(CPrintItem::SplitText("{A}", arrTokens, Field));
+    arrTokens.RemoveAll();
+    EXPECT_TRUE(CPrintItem::SplitText("{C}", arrTokens, Field));
 }
 
 TEST_F(TokenTest, FieldsAreReadFromRecordRowsOnly)

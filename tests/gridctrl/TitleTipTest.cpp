@@ -188,3 +188,43 @@ TEST(TitleTipTest, HoveringOverDividersEntersTheirModesAndShowsNoTip)
     EXPECT_EQ(w.grid.GetMouseMode(), CGridCtrl::MOUSE_NOTHING);
     EXPECT_TRUE(w.Tip().IsWindowVisible());
 }
+
+// A cell may hold a text of megabytes. Its tip is at most MAX_TIP_WIDTH wide: as many whole
+// characters as fit with the cut note after them, in words where the owner gave them.
+TEST(TitleTipTest, ALongTextIsCutAtTheWidestTipWithANote)
+{
+    TipWindow w;
+    const CString strNote = Codec::FromUnicode(QString::fromUtf8("（未完）"));
+    w.grid.SetTitleTipCutNote(strNote);
+    std::string strLong;
+    for (int i = 0; i < 100000; i++)
+        strLong += i % 3 ? Codec::FromUnicode(QString::fromUtf8("中")).str() : std::string("a");
+    w.grid.SetItemText(3, 4, CString(strLong));
+    w.grid.PaintAll();
+    w.MoveTo(w.grid.CellRect(3, 4).CenterPoint());
+    ASSERT_TRUE(w.Tip().IsWindowVisible());
+    CRect rectTip;
+    w.Tip().GetWindowRect(rectTip);
+    EXPECT_LE(rectTip.Width(), (int)CTitleTip::MAX_TIP_WIDTH);
+    EXPECT_GT(rectTip.Width(), (int)CTitleTip::MAX_TIP_WIDTH / 2);
+
+    CClientDC dc(&w.Tip());
+    for (size_t nLength : {(size_t)60, (size_t)3000, strLong.size()}) {
+        SCOPED_TRACE(nLength);
+        const CString strText(strLong.substr(0, nLength));
+        const CString strTitle = w.Tip().FitTitle(&dc, strText);
+        if (dc.GetTextExtent(" " + strText + " ").cx <= (int)CTitleTip::MAX_TIP_WIDTH) {
+            EXPECT_EQ(strTitle, " " + strText + " ");
+            continue;
+        }
+        // A prefix of whole characters, the note after it, and not one character more fits.
+        ASSERT_EQ(strTitle.Right(strNote.GetLength() + 1), strNote + " ");
+        const CString strKept = strTitle.Mid(1, strTitle.GetLength() - strNote.GetLength() - 2);
+        EXPECT_EQ(strText.Left(strKept.GetLength()), strKept);
+        EXPECT_EQ(Codec::FromUnicode(Codec::ToUnicode(strKept)), strKept);
+        EXPECT_LE(dc.GetTextExtent(strTitle).cx, (int)CTitleTip::MAX_TIP_WIDTH);
+        const int nNext = strText[strKept.GetLength()] == 'a' ? 1 : 2;
+        const CString strMore = " " + strText.Left(strKept.GetLength() + nNext) + strNote + " ";
+        EXPECT_GT(dc.GetTextExtent(strMore).cx, (int)CTitleTip::MAX_TIP_WIDTH);
+    }
+}
